@@ -1,0 +1,196 @@
+#include "capture/capture_engine.h"
+
+#include <mmsystem.h>
+
+#include "capture/capture_device.h"
+#include "capture/capture_pacing.h"
+#include "capture/channel_levels.h"
+#include "framework/afxmsgwait.h"
+#include "framework/afxthread.h"
+#include "framework/afxwinapp.h"
+
+namespace {
+
+const DWORD kDefaultBlockSize = 1024;
+const DWORD kSmallestRefusedBlockSize = 512;
+
+}  // namespace
+
+CCaptureEngine::CCaptureEngine()
+    : m_device(nullptr), m_deviceOpen(false), m_run(false), m_blockCount(0), m_levelLeft(0),
+      m_levelRight(0), m_levelsEnabled(false), m_blockSize(kDefaultBlockSize),
+      m_waitEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),  // a failure ends the thread at its first wait
+      m_thread(nullptr), m_passDevice(nullptr), m_releasedByPass(nullptr), m_threadHandle(nullptr) {}
+
+CCaptureEngine::~CCaptureEngine() {
+    // Deleting the engine under a running thread would pull the memory from under it: ask it to
+    // end, and wait, with the window still working, even while it shows an error box.
+    m_run = false;
+    if (m_threadHandle) {
+        AfxWaitDispatchingMessages(m_threadHandle);
+        CloseHandle(m_threadHandle);
+    }
+    delete m_releasedByPass;  // only left when the thread died within a pass
+    delete m_device;
+    if (m_waitEvent) CloseHandle(m_waitEvent);
+}
+
+bool CCaptureEngine::SetBlockSize(DWORD frames) {
+    if (frames <= kSmallestRefusedBlockSize) return false;
+    m_blockSize = frames;
+    return true;
+}
+
+CCaptureDevice* CCaptureEngine::DetachDeviceLocked() {
+    CCaptureDevice* device = m_device;
+    m_device = nullptr;
+    if (device && device == m_passDevice) {
+        m_releasedByPass = device;  // the pass stops and deletes it when it is done with it
+        return nullptr;
+    }
+    return device;
+}
+
+void CCaptureEngine::Release(CCaptureDevice* device) {
+    if (!device) return;
+    device->StopBuffer();
+    delete device;
+}
+
+bool CCaptureEngine::Open(DWORD* formatCode, const GUID* deviceId) {
+    CCaptureDevice* old;
+    {
+        CSingleLock lock(m_lock);
+        old = DetachDeviceLocked();
+        m_deviceOpen = false;
+    }
+    Release(old);
+
+    // Set up outside the lock: this may show error boxes. No pass can see the new wrapper
+    // before it is complete.
+    auto* device = new CCaptureDevice(deviceId);
+    bool configured = device->Configure(formatCode, m_blockSize);
+
+    CSingleLock lock(m_lock);
+    m_device = device;
+    m_deviceOpen = configured;
+    return configured;
+}
+
+bool CCaptureEngine::EnableLevels(bool enable) { return m_levelsEnabled.exchange(enable) != enable; }
+
+void CCaptureEngine::Start() {
+    if (!m_deviceOpen) return;
+    m_blockCount = 0;
+    m_run = true;
+
+    bool failed = false;
+    {
+        // The thread decides to end under this lock too, so a restart is never lost to it.
+        CSingleLock lock(m_lock);
+        if (m_thread.load() != nullptr) return;  // the running thread carries on
+        CoInitialize(nullptr);  // result deliberately ignored: already initialised is fine
+        CWinThread* thread = AfxBeginThread(CaptureThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+        m_thread = thread;
+        if (thread) {
+            // The thread object deletes itself at the end; keep a handle of our own to wait on.
+            if (m_threadHandle) CloseHandle(m_threadHandle);
+            m_threadHandle = nullptr;
+            DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(),
+                            &m_threadHandle, SYNCHRONIZE, FALSE, 0);
+        } else {
+            failed = true;
+        }
+    }
+    if (failed) AfxMessageBox("Can't start capture thread", MB_OK);
+}
+
+void CCaptureEngine::RequestStop() { m_run = false; }
+
+void CCaptureEngine::Stop() {
+    m_run = false;
+    CCaptureDevice* old = nullptr;
+    {
+        CSingleLock lock(m_lock);
+        if (m_deviceOpen) {
+            m_deviceOpen = false;
+            old = DetachDeviceLocked();
+        }
+    }
+    Release(old);
+}
+
+LONG CCaptureEngine::GetLevel(int channel) const {
+    if (!m_levelsEnabled) return 0;
+    if (channel == 0) return m_levelLeft;
+    if (channel == 1) return m_levelRight;
+    return -1;
+}
+
+CCaptureDevice* CCaptureEngine::BeginPass(bool waitTimedOut) {
+    m_lock.Lock();
+    bool end = !waitTimedOut;  // the event is never set: only a failed wait gets here
+    if (!end && (!m_deviceOpen || !m_run)) {
+        m_levelLeft = 0;
+        m_levelRight = 0;
+        end = true;
+    }
+    if (end) {
+        // Decided under the lock, so a Start in between either sees this thread or none.
+        m_thread = nullptr;
+        m_lock.Unlock();
+        // Nothing of the engine is touched from here on: its owner may delete it.
+        AfxEndThread(0, TRUE);
+    }
+    CCaptureDevice* device = m_device;
+    m_passDevice = device;  // Stop and Open now hand this wrapper's release to EndPass
+    m_lock.Unlock();
+    return device;
+}
+
+void CCaptureEngine::EndPass(CCaptureDevice* device) {
+    CCaptureDevice* released = nullptr;
+    {
+        CSingleLock lock(m_lock);
+        m_passDevice = nullptr;
+        if (m_releasedByPass == device) {
+            released = m_releasedByPass;
+            m_releasedByPass = nullptr;
+        }
+    }
+    Release(released);
+}
+
+void CCaptureEngine::ThreadLoop() {
+    m_levelLeft = 0;
+    m_levelRight = 0;
+    DWORD timeout = kPollPeriodMs;
+    for (;;) {
+        DWORD waited = WaitForSingleObject(m_waitEvent, timeout);
+        CCaptureDevice* device = BeginPass(waited == WAIT_TIMEOUT);
+        DWORD t0 = timeGetTime();
+        if (!device->ReadHalf()) {
+            EndPass(device);
+            timeout = kPollPeriodMs;
+            continue;
+        }
+        CSampleBlock copy;
+        const CSampleBlock* block = device->GetBlock();
+        if (block) copy.Append(block->data, block->count);  // empty stays empty
+        WAVEFORMATEX format = device->GetWaveFormat();
+        EndPass(device);
+        if (copy.count == 0) continue;  // the half was lost: nothing to measure or count
+
+        if (m_levelsEnabled) {
+            BlockLevels levels = MeasureBlockLevels(copy.data, copy.count, format);
+            m_levelLeft = levels.left;
+            m_levelRight = levels.right;
+        }
+        ++m_blockCount;
+        timeout = NextPollTimeout(t0, timeGetTime());
+    }
+}
+
+UINT CaptureThreadProc(LPVOID param) {
+    static_cast<CCaptureEngine*>(param)->ThreadLoop();
+}

@@ -1,0 +1,10 @@
+#pragma once
+#include <windows.h>
+
+// Success codes pass silently (true). A failure code is shown in a modal message box as
+// "<what the code means> \n <message>", and false is returned once the user has closed it.
+bool ReportCaptureError(HRESULT result, const char* message);
+
+// The first part of such a box: the platform's description of the code, or the code in
+// hexadecimal; at most 255 characters.
+void DescribeResultCode(HRESULT result, char (&text)[256]);

@@ -1,0 +1,53 @@
+#pragma once
+// CString: a reference-counted narrow string in the system's ANSI code page.
+// Copies share one buffer until one of them is changed.
+#include <cstdarg>
+
+class CString {
+public:
+    CString();
+    CString(const char* text);  // null gives an empty string
+    CString(const char* text, int length);
+    CString(const CString& other);
+    CString& operator=(const CString& other);
+    CString& operator=(const char* text);
+    ~CString();
+
+    int GetLength() const;
+    bool IsEmpty() const { return GetLength() == 0; }
+    const char* GetString() const { return m_text; }
+    operator const char*() const { return m_text; }
+    void Empty();
+
+    CString& operator+=(const CString& text);
+    CString& operator+=(const char* text);
+
+    // printf-style; the result replaces the contents.
+    void Format(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+    void FormatV(const char* format, va_list args);
+
+    // Direct writing: GetBuffer gives room for at least minLength characters plus the zero;
+    // ReleaseBuffer takes the new length (-1: up to the first zero byte).
+    char* GetBuffer(int minLength);
+    void ReleaseBuffer(int newLength = -1);
+
+    bool operator==(const char* text) const;
+    bool operator!=(const char* text) const { return !(*this == text); }
+
+private:
+    struct Data;
+    static Data* EmptyData();
+    static Data* NewData(int capacity);
+    static void AddRef(Data* data);
+    static void ReleaseData(Data* data);
+    Data* GetData() const;
+    void Assign(const char* text, int length);
+    void Append(const char* text, int length);
+    void MakeUnique(int capacity);
+
+    char* m_text;  // the text inside a shared Data block
+};
+
+CString operator+(const CString& a, const CString& b);
+CString operator+(const CString& a, const char* b);
+CString operator+(const char* a, const CString& b);

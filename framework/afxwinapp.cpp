@@ -1,0 +1,62 @@
+#include "framework/afxwinapp.h"
+
+#include <cstring>
+
+#include "framework/afxmainwnd.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+CString ExecutableBaseName() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path)) return CString("Application");
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    const char* dot = std::strrchr(name, '.');
+    return dot ? CString(name, (int)(dot - name)) : CString(name);
+}
+
+}  // namespace
+
+CWinApp::CWinApp(const char* appName)
+    : m_pszAppName(nullptr), m_hInstance(GetModuleHandleA(nullptr)), m_pMainWnd(nullptr),
+      m_appName(appName ? CString(appName) : ExecutableBaseName()) {
+    m_pszAppName = m_appName;
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::DoMessageBox(const char* text, UINT type, UINT /*helpId*/) {
+    if ((type & MB_ICONMASK) == 0) {
+        UINT buttons = type & MB_TYPEMASK;
+        if (buttons == MB_OK || buttons == MB_OKCANCEL) type |= MB_ICONEXCLAMATION;
+    }
+    return MessageBoxA(AfxGetMessageBoxOwner(), text, m_pszAppName, type);
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : GetModuleHandleA(nullptr); }
+
+HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+
+int AfxMessageBox(const char* text, UINT type, UINT helpId) {
+    if (g_app) return g_app->DoMessageBox(text, type, helpId);
+    if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
+    return MessageBoxA(nullptr, text, nullptr, type);
+}
+
+int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!g_app) return 1;
+    g_app->m_hInstance = instance;
+    g_app->InitInstance();
+    return 0;
+}

@@ -1,0 +1,133 @@
+#pragma once
+// A scriptable stand-in for DirectSound capture. Installed with CoRegisterClassObject, so the
+// product's own CoCreateInstance(CLSID_DirectSoundCapture) receives it. Every object counts its
+// references; released objects are kept (as dead) so that a release too many is seen, not a
+// crash.
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/afxmt.h"
+
+class FakeCaptureBuffer;
+
+// What the next objects do; tests set it before the call under test.
+struct FakeScript {
+    int createFailures = 0;        // CreateInstance fails this many times first...
+    HRESULT createFailure = E_OUTOFMEMORY;  // ...with this code
+    HRESULT initializeResult = DS_OK;
+    HRESULT getCapsResult = DS_OK;
+    DWORD formats = 0xFFFFF;       // all twenty standard formats
+    HRESULT createBufferResult = DS_OK;
+    HRESULT bufferQueryResult = S_OK;
+    HRESULT lockResult = DS_OK;
+    HRESULT unlockResult = DS_OK;
+    // Every position query moves both positions on by this many bytes (0: they stand still).
+    DWORD advancePerQuery = 0;
+};
+
+class FakeDirectSound {
+public:
+    static FakeDirectSound& Get();
+
+    void Install();    // on the calling thread; COM must be initialised there
+    void Uninstall();
+    void Reset();      // new script, empty log, forgets all objects (the old must be gone)
+
+    FakeScript script;
+
+    // Observations.
+    std::vector<std::string> Calls();           // "Initialize", "GetCaps", "Lock 4096 4096", ...
+    int CountCalls(const std::string& prefix);
+    void ClearCalls();
+    int LiveObjects();                          // capture objects and buffers not yet released
+    int OverReleases();                         // Release on an object already at zero
+    int UsesAfterRelease();                     // calls on a buffer already released
+    int CaptureObjectsCreated();
+    const GUID* LastDeviceId();
+    DWORD LastPollingThread();                  // the thread of the latest position query
+    int PositionQueries();
+    DSCBUFFERDESC LastBufferDesc();             // as handed to CreateCaptureBuffer (format copied)
+    WAVEFORMATEX LastBufferFormat();
+
+    // The most recently created buffer, for setting positions and contents; null if none.
+    FakeCaptureBuffer* CurrentBuffer();
+
+    // Used by the fake objects.
+    void Log(const std::string& call);
+    void ObjectBorn();
+    void ObjectDied();
+    void OverReleased();
+    void UsedAfterRelease();
+    void BufferCreated(FakeCaptureBuffer* buffer, const DSCBUFFERDESC& desc);
+    void CaptureCreated();
+    void DeviceIdSeen(const GUID* id);
+    void PositionQueried();
+    CCriticalSection& Lock() { return m_lock; }
+
+private:
+    CCriticalSection m_lock;
+    std::vector<std::string> m_calls;
+    int m_live = 0;
+    int m_overReleases = 0;
+    int m_usesAfterRelease = 0;
+    int m_captureObjects = 0;
+    const GUID* m_lastDeviceId = nullptr;
+    DWORD m_lastPollingThread = 0;
+    int m_positionQueries = 0;
+    DSCBUFFERDESC m_lastDesc = {};
+    WAVEFORMATEX m_lastFormat = {};
+    FakeCaptureBuffer* m_currentBuffer = nullptr;
+    DWORD m_cookie = 0;
+};
+
+// The buffer: a block of memory with a capture and a read position.
+class FakeCaptureBuffer : public IDirectSoundCaptureBuffer {
+public:
+    explicit FakeCaptureBuffer(DWORD size);
+
+    void SetPositions(DWORD capturePosition, DWORD readPosition);
+    // Fills every frame: 16-bit stereo gets left/right; other formats are filled byte-wise.
+    void FillFrames16(SHORT left, SHORT right);
+    void FillBytes(const BYTE* bytes, DWORD count, DWORD offset);
+    void FillPattern(BYTE first);  // byte i holds first + i
+    DWORD Size() const { return (DWORD)m_data.size(); }
+    bool Running() const { return m_running; }
+    LONG RefCount() const { return m_refs; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    // IDirectSoundCaptureBuffer
+    STDMETHODIMP GetCaps(LPDSCBCAPS caps) override;
+    STDMETHODIMP GetCurrentPosition(LPDWORD capturePosition, LPDWORD readPosition) override;
+    STDMETHODIMP GetFormat(LPWAVEFORMATEX format, DWORD size, LPDWORD written) override;
+    STDMETHODIMP GetStatus(LPDWORD status) override;
+    STDMETHODIMP Initialize(LPDIRECTSOUNDCAPTURE capture, LPCDSCBUFFERDESC desc) override;
+    STDMETHODIMP Lock(DWORD offset, DWORD bytes, void** region1, LPDWORD length1, void** region2,
+                      LPDWORD length2, DWORD flags) override;
+    STDMETHODIMP Start(DWORD flags) override;
+    STDMETHODIMP Stop() override;
+    STDMETHODIMP Unlock(void* region1, DWORD length1, void* region2, DWORD length2) override;
+
+private:
+    LONG m_refs = 1;
+    bool m_dead = false;
+    bool m_running = false;
+    std::vector<BYTE> m_data;
+    DWORD m_capturePosition = 0;
+    DWORD m_readPosition = 0;
+};
+
+// Installs the fake for the lifetime of the object and checks nothing leaked at the end.
+class FakeDirectSoundScope {
+public:
+    FakeDirectSoundScope();
+    ~FakeDirectSoundScope();
+    FakeDirectSound& operator*() { return FakeDirectSound::Get(); }
+    FakeDirectSound* operator->() { return &FakeDirectSound::Get(); }
+};

@@ -1,0 +1,49 @@
+#include "tests/support/recording_app.h"
+
+CRecordingApp::CRecordingApp() : CWinApp(nullptr), m_released(CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
+
+CRecordingApp::~CRecordingApp() { CloseHandle(m_released); }
+
+int CRecordingApp::DoMessageBox(const char* text, UINT type, UINT) {
+    {
+        CSingleLock lock(m_lock);
+        m_boxes.push_back({text ? text : "", type, GetCurrentThreadId()});
+    }
+    WaitForSingleObject(m_released, INFINITE);
+    return IDOK;
+}
+
+void CRecordingApp::Reset() {
+    CSingleLock lock(m_lock);
+    m_boxes.clear();
+    SetEvent(m_released);
+}
+
+std::vector<RecordedBox> CRecordingApp::Boxes() {
+    CSingleLock lock(m_lock);
+    return m_boxes;
+}
+
+std::vector<std::string> CRecordingApp::Texts() {
+    std::vector<std::string> texts;
+    for (const RecordedBox& box : Boxes()) texts.push_back(box.text);
+    return texts;
+}
+
+size_t CRecordingApp::BoxCount() {
+    CSingleLock lock(m_lock);
+    return m_boxes.size();
+}
+
+bool CRecordingApp::WaitForBoxes(size_t count, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (BoxCount() < count) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+void CRecordingApp::HoldBoxes() { ResetEvent(m_released); }
+
+void CRecordingApp::ReleaseBoxes() { SetEvent(m_released); }

@@ -1,0 +1,42 @@
+#pragma once
+// The test programs' application object: message boxes are recorded instead of shown, and can
+// be held open to play a user who has not answered yet.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/afxmt.h"
+#include "framework/afxwinapp.h"
+
+struct RecordedBox {
+    std::string text;
+    UINT type;
+    DWORD threadId;
+};
+
+class CRecordingApp : public CWinApp {
+public:
+    CRecordingApp();
+    ~CRecordingApp() override;
+
+    int DoMessageBox(const char* text, UINT type, UINT helpId) override;
+
+    void Reset();  // forgets the boxes and stops holding
+    std::vector<RecordedBox> Boxes();
+    std::vector<std::string> Texts();
+    size_t BoxCount();
+    // True once at least count boxes have been raised (held ones included).
+    bool WaitForBoxes(size_t count, DWORD timeoutMs);
+
+    // While holding, a box keeps its thread until ReleaseBoxes.
+    void HoldBoxes();
+    void ReleaseBoxes();
+
+private:
+    CCriticalSection m_lock;
+    std::vector<RecordedBox> m_boxes;
+    HANDLE m_released;  // manual-reset; clear while holding
+};
+
+CRecordingApp& TestApp();

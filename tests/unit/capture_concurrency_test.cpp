@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "capture/capture_engine.h"
+#include "tests/fakes/fake_dsound.h"
+#include "tests/support/recording_app.h"
+#include "tests/support/threads.h"
+
+namespace {
+
+class CaptureConcurrencyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp().Reset();
+        baselineThreads = CountProcessThreads();
+        fake->script.advancePerQuery = 4097;  // every pass finds a complete half
+    }
+    void TearDown() override {
+        TestApp().Reset();
+        EXPECT_EQ(fake->LiveObjects(), 0) << "no wrapper leaked";
+        EXPECT_EQ(fake->OverReleases(), 0);
+        EXPECT_EQ(fake->UsesAfterRelease(), 0) << "no pass used a released device";
+        EXPECT_TRUE(WaitUntil([&] { return CountProcessThreads() <= baselineThreads; }, 2000));
+    }
+
+    FakeDirectSoundScope fake;
+    int baselineThreads = 0;
+};
+
+DWORD Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return (DWORD)((to.QuadPart - from.QuadPart) * 1000 / frequency.QuadPart);
+}
+
+template <typename F>
+DWORD Timed(F f) {
+    LARGE_INTEGER from, to;
+    QueryPerformanceCounter(&from);
+    f();
+    QueryPerformanceCounter(&to);
+    return Milliseconds(from, to);
+}
+
+// A window of the owner's thread that answers one message, to prove it is served while the
+// owner waits.
+LRESULT CALLBACK PingProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_APP) return 4242;
+    return DefWindowProcA(window, message, w, l);
+}
+
+struct Releaser {
+    HWND window;
+    DWORD delayMs;
+    LRESULT pingAnswer = 0;
+    BOOL pingAnswered = FALSE;
+    DWORD releasedAt = 0;
+};
+
+DWORD WINAPI AnswerBoxesLater(LPVOID param) {
+    auto* releaser = static_cast<Releaser*>(param);
+    Sleep(releaser->delayMs);
+    DWORD_PTR answer = 0;
+    releaser->pingAnswered = SendMessageTimeoutA(releaser->window, WM_APP, 0, 0, SMTO_NORMAL, 2000, &answer) != 0;
+    releaser->pingAnswer = (LRESULT)answer;
+    releaser->releasedAt = GetTickCount();
+    TestApp().ReleaseBoxes();
+    return 0;
+}
+
+}  // namespace
+
+// Device switches as fast as they come, against a capture thread that is always in the middle of
+// something: no crash, no leak, no pass on a released device, and after every Start with a device
+// open some capture thread runs.
+TEST_F(CaptureConcurrencyTest, ThousandsOfSwitchesAgainstARunningThread) {
+    auto* engine = new CCaptureEngine;
+    DWORD format = WAVE_FORMAT_4S16;
+    ASSERT_TRUE(engine->Open(&format, nullptr));
+    engine->EnableLevels(true);
+    engine->Start();
+    const int kCycles = 3000;
+    int verified = 0;
+    for (int i = 0; i < kCycles; ++i) {
+        engine->RequestStop();
+        if (i % 5 == 1) Sleep(1);  // let the thread's flag test fall between stop and start
+        engine->Stop();
+        if (i % 7 == 2) Sleep(1);
+        format = WAVE_FORMAT_4S16;
+        ASSERT_TRUE(engine->Open(&format, nullptr)) << "cycle " << i;
+        if (i % 11 == 3) Sleep(1);
+        engine->Start();
+        if (i % 4 == 0) {
+            ASSERT_TRUE(WaitUntil([&] { return engine->GetBlockCount() >= 1; }, 1000))
+                << "no capture thread runs after Start in cycle " << i;
+            ++verified;
+        }
+    }
+    EXPECT_EQ(verified, kCycles / 4);
+    engine->RequestStop();
+    engine->Stop();
+    delete engine;
+    EXPECT_EQ(TestApp().BoxCount(), 0u);
+}
+
+// The capture thread sits in an error box that nobody answers. The owner's calls must not wait
+// for it, and deleting the engine waits for the thread's end while the owner's windows work.
+TEST_F(CaptureConcurrencyTest, OwnerNeverWaitsForAHeldErrorBox) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = PingProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QuorvelPing";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("QuorvelPing", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    fake->script.lockResult = DSERR_INVALIDCALL;
+    TestApp().HoldBoxes();
+    auto* engine = new CCaptureEngine;
+    DWORD format = WAVE_FORMAT_4S16;
+    ASSERT_TRUE(engine->Open(&format, nullptr));
+    engine->EnableLevels(true);
+    engine->Start();
+    ASSERT_TRUE(TestApp().WaitForBoxes(1, 2000));
+    DWORD captureThread = TestApp().Boxes()[0].threadId;
+    ASSERT_NE(captureThread, GetCurrentThreadId());
+    EXPECT_NE(TestApp().Boxes()[0].text.find("Fehler: PufferLock"), std::string::npos);
+
+    EXPECT_LT(Timed([&] { engine->RequestStop(); }), 100u);
+    EXPECT_LT(Timed([&] { engine->Stop(); }), 100u);
+    EXPECT_EQ(fake->LiveObjects(), 2) << "the held pass still has its device";
+    format = WAVE_FORMAT_4S16;
+    EXPECT_LT(Timed([&] { EXPECT_TRUE(engine->Open(&format, nullptr)); }), 100u);
+    EXPECT_LT(Timed([&] { engine->Start(); }), 100u);
+    EXPECT_LT(Timed([&] { engine->GetLevel(0); engine->GetLevel(1); engine->GetBlockCount(); }), 100u);
+    EXPECT_EQ(TestApp().BoxCount(), 1u);
+    EXPECT_TRUE(ThreadAlive(captureThread));
+
+    // Stop again, as the window's close does, then delete while the box is still up.
+    engine->RequestStop();
+    engine->Stop();
+    Releaser releaser{window, 300};
+    HANDLE helper = CreateThread(nullptr, 0, AnswerBoxesLater, &releaser, 0, nullptr);
+    ASSERT_NE(helper, nullptr);
+    DWORD deletionStarted = GetTickCount();
+    delete engine;
+    DWORD deletionEnded = GetTickCount();
+    WaitForSingleObject(helper, INFINITE);
+    CloseHandle(helper);
+
+    EXPECT_TRUE(releaser.pingAnswered) << "the owner's window was served during the wait";
+    EXPECT_EQ(releaser.pingAnswer, 4242);
+    EXPECT_GE(deletionEnded - deletionStarted, 250u) << "deletion waited for the answer";
+    EXPECT_GE((LONG)(deletionEnded - releaser.releasedAt), 0);
+    EXPECT_LT(deletionEnded - releaser.releasedAt, 1000u) << "and ended soon after it";
+    EXPECT_FALSE(ThreadAlive(captureThread)) << "never before the thread has ended";
+    DestroyWindow(window);
+}

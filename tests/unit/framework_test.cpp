@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "framework/afxstring.h"
+#include "framework/afxthread.h"
+#include "framework/afxwinapp.h"
+#include "tests/support/recording_app.h"
+#include "tests/support/threads.h"
+
+TEST(FrameworkString, SharesUntilChanged) {
+    CString a("Quorvel");
+    CString b = a;
+    EXPECT_EQ((const char*)a, (const char*)b) << "copies share one buffer";
+    b += " 0.5";
+    EXPECT_STREQ(a, "Quorvel");
+    EXPECT_STREQ(b, "Quorvel 0.5");
+    EXPECT_EQ(b.GetLength(), 11);
+    a = b;
+    a = (const char*)a;  // assigning its own text
+    EXPECT_STREQ(a, "Quorvel 0.5");
+    a += a;
+    EXPECT_STREQ(a, "Quorvel 0.5Quorvel 0.5");
+    CString empty;
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_STREQ(empty, "");
+    EXPECT_STREQ(CString(nullptr), "");
+    EXPECT_STREQ("L" + CString("\t") + "5", "L\t5");
+    EXPECT_TRUE(CString("abc") == "abc");
+    EXPECT_TRUE(CString("abc") != "abd");
+}
+
+TEST(FrameworkString, FormatAndBuffers) {
+    CString text;
+    text.Format("L\t%d", 255);
+    EXPECT_STREQ(text, "L\t255");
+    text.Format("%s \n %s", "0x88780078", "Fehler: PufferLock");
+    EXPECT_STREQ(text, "0x88780078 \n Fehler: PufferLock");
+    text.Format("%s", "");
+    EXPECT_TRUE(text.IsEmpty());
+    std::string longText(5000, 'x');
+    text.Format("%s!", longText.c_str());
+    EXPECT_EQ(text.GetLength(), 5001);
+
+    CString buffer;
+    char* raw = buffer.GetBuffer(10);
+    std::strcpy(raw, "abc");
+    buffer.ReleaseBuffer();
+    EXPECT_EQ(buffer.GetLength(), 3);
+    EXPECT_STREQ(buffer, "abc");
+    CString shared = buffer;
+    raw = shared.GetBuffer(3);
+    raw[0] = 'X';
+    shared.ReleaseBuffer(3);
+    EXPECT_STREQ(buffer, "abc") << "writing through a buffer never changes a copy";
+    EXPECT_STREQ(shared, "Xbc");
+}
+
+TEST(FrameworkApp, NamedAfterTheExecutable) {
+    ASSERT_EQ(AfxGetApp(), &TestApp());
+    EXPECT_STREQ(AfxGetApp()->m_pszAppName, "unit_tests") << "file name without extension";
+}
+
+namespace {
+
+HANDLE g_threadRan;
+LONG g_threadParam;
+
+UINT RecordParam(LPVOID param) {
+    g_threadParam = (LONG)(INT_PTR)param;
+    SetEvent(g_threadRan);
+    return 7;
+}
+
+UINT EndsItself(LPVOID) {
+    SetEvent(g_threadRan);
+    AfxEndThread(9);
+}
+
+}  // namespace
+
+TEST(FrameworkThread, ThreadObjectsDeleteThemselves) {
+    g_threadRan = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    int baseline = CountProcessThreads();
+    CWinThread* thread = AfxBeginThread(RecordParam, (LPVOID)(INT_PTR)1234);
+    ASSERT_NE(thread, nullptr);
+    HANDLE copy = nullptr;
+    // The thread may already be gone with its object; only its handle is waited on here.
+    DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
+    ASSERT_EQ(WaitForSingleObject(g_threadRan, 2000), WAIT_OBJECT_0);
+    EXPECT_EQ(g_threadParam, 1234);
+    if (copy) {
+        EXPECT_EQ(WaitForSingleObject(copy, 2000), WAIT_OBJECT_0);
+        DWORD code = 0;
+        GetExitCodeThread(copy, &code);
+        EXPECT_EQ(code, 7u);
+        CloseHandle(copy);
+    }
+
+    thread = AfxBeginThread(EndsItself, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
+    ResumeThread(thread->m_hThread);
+    ASSERT_EQ(WaitForSingleObject(copy, 2000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeThread(copy, &code);
+    EXPECT_EQ(code, 9u);
+    CloseHandle(copy);
+    EXPECT_TRUE(WaitUntil([&] { return CountProcessThreads() <= baseline; }, 2000));
+    CloseHandle(g_threadRan);
+}
