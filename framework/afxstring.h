@@ -1,6 +1,8 @@
 #pragma once
 // CString: a reference-counted narrow string in the system's ANSI code page.
 // Copies share one buffer until one of them is changed.
+#include <windows.h>
+
 #include <cstdarg>
 
 class CString {
@@ -30,6 +32,9 @@ public:
     // ReleaseBuffer takes the new length (-1: up to the first zero byte).
     char* GetBuffer(int minLength);
     void ReleaseBuffer(int newLength = -1);
+
+    // The string resource of the program's resource module; false (and empty) if missing.
+    bool LoadString(unsigned int id);
 
     bool operator==(const char* text) const;
     bool operator!=(const char* text) const { return !(*this == text); }

@@ -42,6 +42,12 @@ int CWinApp::DoMessageBox(const char* text, UINT type, UINT /*helpId*/) {
     return MessageBoxA(AfxGetMessageBoxOwner(), text, m_pszAppName, type);
 }
 
+HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id)); }
+
+HCURSOR CWinApp::LoadCursor(UINT id) const {
+    return ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+}
+
 CWinApp* AfxGetApp() { return g_app; }
 
 HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : GetModuleHandleA(nullptr); }

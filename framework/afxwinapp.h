@@ -16,6 +16,10 @@ public:
     // Every AfxMessageBox ends here; tests replace it to record texts instead of showing boxes.
     virtual int DoMessageBox(const char* text, UINT type, UINT helpId);
 
+    // From the program's resource module; shared handles that are never destroyed.
+    HICON LoadIcon(UINT id) const;
+    HCURSOR LoadCursor(UINT id) const;
+
     const char* m_pszAppName;
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd;

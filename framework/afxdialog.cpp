@@ -1,0 +1,106 @@
+#include "framework/afxdialog.h"
+
+#include "framework/afxdataexchange.h"
+#include "framework/afxwinapp.h"
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT templateId, CWnd* parent)
+    : m_nIDHelp(templateId), m_pParentWnd(parent), m_continueModal(false), m_modalResult(-1) {}
+
+CDialog::~CDialog() = default;
+
+INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return FALSE;
+    auto* dialog = reinterpret_cast<CDialog*>(lParam);
+    if (!dialog || !dialog->SubclassWindow(window)) return TRUE;
+    return dialog->OnInitDialog();
+}
+
+INT_PTR CDialog::DoModal() {
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    CWinApp* app = AfxGetApp();
+    if (!owner && app && app->m_pMainWnd && app->m_pMainWnd != this) owner = app->m_pMainWnd->m_hWnd;
+
+    // The owner takes no input while the dialog runs.
+    bool ownerDisabled = false;
+    if (owner && ::IsWindowEnabled(owner)) {
+        ::EnableWindow(owner, FALSE);
+        ownerDisabled = true;
+    }
+    m_modalResult = -1;
+    m_continueModal = true;
+    HWND window = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDHelp), owner,
+                                       AfxDlgProc, reinterpret_cast<LPARAM>(this));
+    if (window && m_continueModal) {
+        if (!::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);
+        RunModalLoop();
+    }
+    if (ownerDisabled) ::EnableWindow(owner, TRUE);
+    // Hand activation back before the dialog disappears, so the owner comes to the front.
+    if (owner && ::GetActiveWindow() == window) ::SetActiveWindow(owner);
+    if (window) ::DestroyWindow(window);
+    return window ? m_modalResult : -1;
+}
+
+bool CDialog::RunModalLoop() {
+    MSG msg;
+    while (m_continueModal) {
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            ::PostQuitMessage((int)msg.wParam);  // for the loop outside this one
+            return false;
+        }
+        if (got == -1) return false;
+        if (!AfxPreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
+BOOL AfxPreTranslateMessage(MSG* msg) {
+    for (HWND window = msg->hwnd; window;) {
+        if (CWnd* wnd = CWnd::FromHandlePermanent(window))
+            if (wnd->PreTranslateMessage(msg)) return TRUE;
+        if (!(::GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD)) break;  // top level reached
+        window = ::GetParent(window);
+    }
+    return FALSE;
+}
+
+void CDialog::EndDialog(int result) {
+    m_modalResult = result;
+    m_continueModal = false;
+    if (m_hWnd) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wakes the loop to notice
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* msg) {
+    // Keyboard navigation between the controls, and Enter and Escape.
+    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && m_hWnd)
+        return ::IsDialogMessageA(m_hWnd, msg);
+    return FALSE;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(TRUE)) EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}

@@ -1,0 +1,226 @@
+#include "framework/afxwnd.h"
+
+#include "framework/afxmenu.h"
+#include "framework/afxmt.h"
+
+namespace {
+
+struct CurrentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// The message each thread is processing, for Default(); nested messages save and restore it.
+thread_local CurrentMessage t_current = {};
+
+CCriticalSection& HandleMapLock() {
+    static CCriticalSection lock;
+    return lock;
+}
+
+std::map<HWND, CWnd*>& HandleMap() {
+    static std::map<HWND, CWnd*> map;
+    return map;
+}
+
+}  // namespace
+
+CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr), m_wrapperOnly(false) {}
+
+CWnd::~CWnd() {
+    m_controlWrappers.clear();
+    if (m_hWnd && !m_wrapperOnly) {
+        // An object that goes before its window takes the window with it.
+        ::DestroyWindow(m_hWnd);
+        if (m_hWnd) Detach();  // not attached: no WM_NCDESTROY came back to us
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND window) {
+    CSingleLock lock(HandleMapLock());
+    auto found = HandleMap().find(window);
+    return found == HandleMap().end() ? nullptr : found->second;
+}
+
+void CWnd::AttachPermanent(HWND window) {
+    m_hWnd = window;
+    CSingleLock lock(HandleMapLock());
+    HandleMap()[window] = this;
+}
+
+void CWnd::Detach() {
+    {
+        CSingleLock lock(HandleMapLock());
+        auto found = HandleMap().find(m_hWnd);
+        if (found != HandleMap().end() && found->second == this) HandleMap().erase(found);
+    }
+    m_hWnd = nullptr;
+    m_pfnSuper = nullptr;
+}
+
+BOOL CWnd::SubclassWindow(HWND window) {
+    if (m_hWnd || !window || FromHandlePermanent(window)) return FALSE;
+    AttachPermanent(window);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+    if (!m_pfnSuper) {
+        Detach();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+    if (!parent) return FALSE;
+    return SubclassWindow(::GetDlgItem(parent->m_hWnd, (int)id));
+}
+
+HWND CWnd::UnsubclassWindow() {
+    HWND window = m_hWnd;
+    if (!window) return nullptr;
+    if (m_pfnSuper) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    Detach();
+    return window;
+}
+
+CWnd* CWnd::AdoptTemporary(HWND control, std::unique_ptr<CWnd> wrapper) {
+    wrapper->m_hWnd = control;
+    wrapper->m_wrapperOnly = true;
+    CWnd* result = wrapper.get();
+    m_controlWrappers[control] = std::move(wrapper);
+    return result;
+}
+
+CWnd* CWnd::GetDlgItem(int id) { return GetDlgControl<CWnd>(id); }
+
+void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
+
+void CWnd::GetWindowText(CString& text) const {
+    int length = ::GetWindowTextLengthA(m_hWnd);
+    char* buffer = text.GetBuffer(length);
+    int copied = ::GetWindowTextA(m_hWnd, buffer, length + 1);
+    text.ReleaseBuffer(copied >= 0 && copied <= length ? copied : 0);
+}
+
+int CWnd::GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
+
+void CWnd::SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+
+void CWnd::GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
+
+void CWnd::GetWindowRect(LPRECT rect) const { ::GetWindowRect(m_hWnd, rect); }
+
+void CWnd::ScreenToClient(LPRECT rect) const {
+    ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect->left));
+    ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect->right));
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
+    ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+}
+
+void CWnd::Invalidate(BOOL erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+
+BOOL CWnd::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
+
+BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
+
+BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
+
+CWnd* CWnd::GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse) { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
+
+BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::PostMessageA(m_hWnd, message, wParam, lParam);
+}
+
+HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
+    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+}
+
+HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)); }
+
+CMenu CWnd::GetSystemMenu(BOOL revert) const { return CMenu(::GetSystemMenu(m_hWnd, revert)); }
+
+BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
+    return result;
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_pfnSuper) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() { return DefWindowProc(t_current.message, t_current.wParam, t_current.lParam); }
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_DRAWITEM && lParam) {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU)
+            if (CWnd* child = FromHandlePermanent(item->hwndItem))
+                if (child->OnChildNotify(message, wParam, lParam, result)) return TRUE;
+    }
+    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->message != 0; ++entry) {
+            if (entry->message != message) continue;
+            if (message == WM_COMMAND && (entry->id != LOWORD(wParam) || entry->code != HIWORD(wParam)))
+                continue;
+            *result = entry->thunk(this, wParam, lParam);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
+void CWnd::OnPaint() { Default(); }
+HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
+void CWnd::OnTimer(UINT_PTR) { Default(); }
+void CWnd::OnClose() { Default(); }
+void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonDblClk(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
+
+const AFX_MSGMAP* CWnd::GetThisMessageMap() {
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, entries};
+    return &map;
+}
+
+const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
+
+LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd* wnd = CWnd::FromHandlePermanent(window);
+    if (!wnd) return ::DefWindowProcA(window, message, wParam, lParam);
+    CurrentMessage saved = t_current;
+    t_current = {window, message, wParam, lParam};
+    LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    t_current = saved;
+    if (message == WM_NCDESTROY) {
+        wnd->m_controlWrappers.clear();
+        wnd->Detach();
+        wnd->PostNcDestroy();
+    }
+    return result;
+}

@@ -1,0 +1,126 @@
+#pragma once
+// CWnd: one object per window. A window attached to an object (a dialog created by the
+// framework, or a control subclassed by DDX_Control) sends its messages through the object's
+// message map; unhandled messages go on to the window's original procedure.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+#include "framework/afxmsgmap.h"
+#include "framework/afxobject.h"
+#include "framework/afxstring.h"
+#include "framework/afxtypes.h"
+
+class CMenu;
+
+class CWnd : public CObject {
+    DECLARE_DYNAMIC(CWnd)
+public:
+    CWnd();
+    ~CWnd() override;
+
+    HWND m_hWnd;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+    // The object attached to the window, or null.
+    static CWnd* FromHandlePermanent(HWND window);
+
+    // Attaches this object to an existing window and routes its messages through the map.
+    BOOL SubclassWindow(HWND window);
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    HWND UnsubclassWindow();
+
+    // The control as an object of this window: its attached object, or a wrapper of type T
+    // that this window keeps until it is destroyed. Null when there is no such control.
+    CWnd* GetDlgItem(int id);
+    template <class T>
+    T* GetDlgControl(int id);
+
+    void SetWindowText(const char* text);
+    void GetWindowText(CString& text) const;
+    int GetWindowTextLength() const;
+    void SetDlgItemText(int id, const char* text);
+    void GetClientRect(LPRECT rect) const;
+    void GetWindowRect(LPRECT rect) const;
+    void ScreenToClient(LPRECT rect) const;
+    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
+    void Invalidate(BOOL erase = TRUE);
+    BOOL ShowWindow(int command);
+    BOOL IsIconic() const;
+    BOOL EnableWindow(BOOL enable);
+    CWnd* GetParent() const;
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapse);
+    BOOL KillTimer(UINT_PTR id);
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    HICON SetIcon(HICON icon, BOOL bigIcon);
+    HFONT GetFont() const;
+    CMenu GetSystemMenu(BOOL revert) const;
+    BOOL DestroyWindow();
+
+    // Gives the window a chance at a message before it is translated and dispatched;
+    // nonzero when it has been handled.
+    virtual BOOL PreTranslateMessage(MSG* msg);
+
+    // Where every message of an attached window arrives.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The window's original handling of the message being processed.
+    LRESULT Default();
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+protected:
+    // Searches the message maps; true with *result when a handler took the message.
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // Messages a parent hands to the child object they concern (owner drawing); true if taken.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // Called once the window is gone for good.
+    virtual void PostNcDestroy() {}
+
+    // Default handlers: the window's original handling.
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnTimer(UINT_PTR id);
+    void OnClose();
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnRButtonDown(UINT flags, CPoint point);
+    void OnRButtonDblClk(UINT flags, CPoint point);
+    void OnRButtonUp(UINT flags, CPoint point);
+
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+
+    // Attaching without subclassing, for windows the framework created with its own procedure.
+    void AttachPermanent(HWND window);
+
+    WNDPROC m_pfnSuper;  // the original procedure of a subclassed window
+    bool m_wrapperOnly;  // a wrapper of a control it neither owns nor subclasses
+
+private:
+    friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    void Detach();
+    CWnd* AdoptTemporary(HWND control, std::unique_ptr<CWnd> wrapper);
+
+    std::map<HWND, std::unique_ptr<CWnd>> m_controlWrappers;
+};
+
+LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+template <class T>
+T* CWnd::GetDlgControl(int id) {
+    HWND control = ::GetDlgItem(m_hWnd, id);
+    if (!control) return nullptr;
+    if (T* attached = dynamic_cast<T*>(FromHandlePermanent(control))) return attached;
+    auto found = m_controlWrappers.find(control);
+    if (found != m_controlWrappers.end())
+        if (T* wrapper = dynamic_cast<T*>(found->second.get())) return wrapper;
+    return static_cast<T*>(AdoptTemporary(control, std::unique_ptr<CWnd>(new T)));
+}
