@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "framework/afxwinapp.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+    return AfxWinMain(instance, previous, commandLine, showCommand);
+}

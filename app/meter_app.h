@@ -1,0 +1,10 @@
+#pragma once
+// CMeterApp: starts the meter window and ends the process when it closes.
+#include "framework/afxwinapp.h"
+
+class CMeterApp : public CWinApp {
+public:
+    CMeterApp();
+    ~CMeterApp() override;
+    BOOL InitInstance() override;
+};

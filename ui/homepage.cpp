@@ -1,0 +1,39 @@
+#include "ui/homepage.h"
+
+#include <shellapi.h>
+
+#include "framework/afxwnd.h"
+#include "info/version_info.h"
+#include "ui/link_button.h"
+
+#ifndef QUORVEL_WEB_HOST
+#error "QUORVEL_WEB_HOST must be defined by the build"
+#endif
+
+const char* MakerWebHost() { return QUORVEL_WEB_HOST; }
+
+CString BuildDownloadAddress(const char* host, const char* productName, const char* productVersion) {
+    CString address("http://");
+    address += host;
+    address += "/software/download/index.php?Software=";
+    address += productName;
+    address += "&CurrentVersion=";
+    address += productVersion;
+    return address;
+}
+
+CString HomepageAddress() { return BuildDownloadAddress(MakerWebHost(), GetProductName(), GetProductVersion()); }
+
+void OpenHomepage(CWnd* owner) {
+    CString address = HomepageAddress();
+    // result deliberately ignored: without a browser nothing visible happens
+    ::ShellExecuteA(owner ? owner->m_hWnd : nullptr, "Open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void ConfigureHomepageLink(CHButton& link, HCURSOR linkCursor) {
+    link.SetLinkCursor(linkCursor);
+    link.SetUnderlineMode(2);
+    link.SetHoverColor(RGB(50, 128, 255), 1);
+    link.SetToolTipText("visit homepage for updates and documentation", 1);
+    link.SetWindowText(MakerWebHost());
+}

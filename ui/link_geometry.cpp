@@ -1,0 +1,22 @@
+#include "ui/link_geometry.h"
+
+RECT LinkButtonRect(const RECT& windowInParent, SIZE caption) {
+    LONG halfWidth = caption.cx / 2, halfHeight = caption.cy / 2;
+    LONG centreX = (windowInParent.left + windowInParent.right) / 2;
+    LONG centreY = (windowInParent.top + windowInParent.bottom) / 2;
+    RECT rect = {centreX - halfWidth - 2, centreY - halfHeight - 2, centreX + halfWidth + 2, centreY + halfHeight + 2};
+    return rect;
+}
+
+POINT LinkCaptionOrigin(const RECT& item, SIZE caption) {
+    POINT origin = {(item.left + item.right) / 2 - caption.cx / 2, (item.top + item.bottom) / 2 - caption.cy / 2};
+    return origin;
+}
+
+bool LinkCaptionUnderlined(int underlineMode, int hovering) {
+    return underlineMode == 1 || (underlineMode == 2 && hovering == 1);
+}
+
+COLORREF LinkCaptionColour(int hovering, int hoverColourEnabled, COLORREF linkColour, COLORREF hoverColour) {
+    return hovering == 1 && hoverColourEnabled ? hoverColour : linkColour;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The arithmetic of the link button, free of windows: where it moves to, where its caption
+// goes, and how the caption looks.
+#include <windows.h>
+
+// The window rectangle that fits the caption with 2 pixels of margin, around the centre of the
+// current one (both in the parent's client coordinates). Integer halves: an odd caption's last
+// column or row falls in the right or bottom margin.
+RECT LinkButtonRect(const RECT& windowInParent, SIZE caption);
+
+// Top-left of the caption, centred in the item rectangle.
+POINT LinkCaptionOrigin(const RECT& item, SIZE caption);
+
+// Underline mode 1: always; 2: while hovering; anything else: never.
+bool LinkCaptionUnderlined(int underlineMode, int hovering);
+
+COLORREF LinkCaptionColour(int hovering, int hoverColourEnabled, COLORREF linkColour, COLORREF hoverColour);

@@ -1,0 +1,243 @@
+#include "ui/meter_dialog.h"
+
+#include "capture/capture_device_list.h"
+#include "capture/capture_engine.h"
+#include "capture/capture_formats.h"
+#include "framework/afxdataexchange.h"
+#include "framework/afxlistbox.h"
+#include "framework/afxmenu.h"
+#include "framework/afxwinapp.h"
+#include "info/version_info.h"
+#include "res/resource.h"
+#include "ui/homepage.h"
+#include "ui/info_dialog.h"
+
+namespace {
+
+const UINT_PTR kMeterTimer = 1;
+const UINT kMeterPeriodMs = 50;
+const DWORD kBlockSize = 1024;
+const DWORD kCloseGraceMs = 1000;  // lets the capture thread leave its loop
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CMeterDialog, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_TIMER()
+    ON_LBN_SELCHANGE(IDC_DEVICE_LIST, OnLbnSelchangeDeviceList)
+    ON_WM_CLOSE()
+    ON_BN_CLICKED(IDC_RESET_MAX, OnBnClickedResetMax)
+    ON_BN_CLICKED(IDC_HOMEPAGE, OnBnClickedHomepage)
+END_MESSAGE_MAP()
+
+CMeterDialog::CMeterDialog(CWnd* parent)
+    : CDialog(IDD_METER, parent), m_engine(nullptr), m_blockSize(0), m_deviceList(nullptr),
+      m_deviceId(nullptr), m_maxLeft(0), m_maxRight(0), m_requestedFormat(0), m_bars(),
+      m_colours(), m_barGeometry(), m_barDC(), m_stripWidth(0), m_stripHeight(0),
+      m_stripDC(nullptr), m_activityMarks() {
+    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+    m_linkCursor = AfxGetApp()->LoadCursor(IDC_LINK_CURSOR);
+}
+
+CMeterDialog::~CMeterDialog() = default;
+
+void CMeterDialog::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_HOMEPAGE, m_linkButton);
+    DDX_Text(dx, IDC_FORMAT_NAME, m_formatText);
+}
+
+BOOL CMeterDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    CMenu systemMenu = GetSystemMenu(FALSE);
+    if (systemMenu.IsValid()) {
+        CString aboutText;
+        aboutText.LoadString(IDS_ABOUTBOX);
+        if (!aboutText.IsEmpty()) {
+            systemMenu.AppendMenu(MF_SEPARATOR);
+            systemMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutText);
+        }
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    ConfigureHomepageLink(m_linkButton, m_linkCursor);
+
+    SetDlgItemText(IDC_VERSION, CString("Version ") + GetProductVersion());
+
+    SetUpDrawing();
+
+    CoInitialize(nullptr);  // result deliberately ignored: the engine's device retries on failure
+
+    m_engine = nullptr;
+    m_blockSize = kBlockSize;
+    m_maxLeft = 0;
+    m_maxRight = 0;
+
+    m_deviceList = GetDlgControl<CListBox>(IDC_DEVICE_LIST);
+    FillDeviceList(m_deviceList, &m_deviceIds);
+    m_deviceList->SetCurSel(0);
+
+    // The default device, whatever entry 0 is: the two need not agree at start.
+    m_deviceId = DefaultCaptureDeviceId();
+    m_requestedFormat = WAVE_FORMAT_4S16;
+
+    m_engine = new CCaptureEngine;
+    m_engine->SetBlockSize(m_blockSize);
+    m_engine->Open(&m_requestedFormat, m_deviceId);
+    ShowFormatName(m_requestedFormat);
+    m_engine->EnableLevels(true);
+    m_engine->Start();
+
+    SetTimer(kMeterTimer, kMeterPeriodMs);
+    return TRUE;
+}
+
+void CMeterDialog::SetUpDrawing() {
+    m_bars = BarState();
+    m_colours = MeterColours();
+    static const int kBars[2] = {IDC_BAR_LEFT, IDC_BAR_RIGHT};
+    CRect rect;
+    for (int bar : {kLeftBar, kRightBar}) {
+        GetDlgItem(kBars[bar])->GetClientRect(&rect);
+        m_barGeometry[bar] = MakeBarGeometry(rect.Width(), rect.Height());
+    }
+    GetDlgItem(IDC_ACTIVITY)->GetClientRect(&rect);
+    m_stripWidth = (DWORD)rect.Width();
+    m_stripHeight = rect.Height();
+    for (int bar : {kLeftBar, kRightBar}) m_barDC[bar] = new CClientDC(GetDlgItem(kBars[bar]));
+    m_stripDC = new CClientDC(GetDlgItem(IDC_ACTIVITY));
+}
+
+void CMeterDialog::ShowFormatName(DWORD formatCode) {
+    SetDlgItemText(IDC_FORMAT_NAME, FormatDisplayName(formatCode));
+}
+
+void CMeterDialog::OnTimer(UINT_PTR id) {
+    if (id != kMeterTimer || !m_engine) {
+        CDialog::OnTimer(id);
+        return;
+    }
+    DrawActivity();
+    LONG left = m_engine->GetLevel(0);
+    LONG right = m_engine->GetLevel(1);
+    CString text;
+    text.Format("L\t%ld", (long)left);
+    SetDlgItemText(IDC_VALUE_LEFT, text);
+    if (left >= m_maxLeft) {
+        m_maxLeft = left;
+        text.Format("L max\t%ld", (long)left);
+        SetDlgItemText(IDC_MAX_LEFT, text);
+    }
+    text.Format("R\t%ld", (long)right);
+    SetDlgItemText(IDC_VALUE_RIGHT, text);
+    if (right >= m_maxRight) {
+        m_maxRight = right;
+        text.Format("R max\t%ld", (long)right);
+        SetDlgItemText(IDC_MAX_RIGHT, text);
+    }
+    DrawLevelBars(left, right, m_maxLeft, m_maxRight);
+    CDialog::OnTimer(id);
+}
+
+void CMeterDialog::DrawActivity() {
+    DWORD blocks = m_engine->GetBlockCount();
+    bool marked = ActivityMarks(blocks, m_stripWidth, m_activityMarks);
+    m_stripDC->FillSolidRect(0, 0, (int)m_stripWidth, m_stripHeight, m_colours.background);
+    if (!marked) return;  // a strip without width has no room for marks
+    for (DWORD mark : m_activityMarks) m_stripDC->FillSolidRect((int)mark, 0, 1, m_stripHeight, m_colours.marker);
+}
+
+void CMeterDialog::DrawLevelBars(LONG left, LONG right, LONG maxLeft, LONG maxRight) {
+    const LONG levels[2] = {left, right};
+    const LONG maxima[2] = {maxLeft, maxRight};
+    BarFill fills[kMaxBarFills];
+    int count = PlanLevelBarFills(m_barGeometry, m_colours, levels, maxima, &m_bars, fills);
+    for (int i = 0; i < count; ++i) {
+        const BarFill& fill = fills[i];
+        m_barDC[fill.bar]->FillSolidRect(fill.x, 0, fill.width, m_barGeometry[fill.bar].height, fill.colour);
+    }
+}
+
+void CMeterDialog::OnBnClickedResetMax() {
+    // The next tick raises both maxima to the current levels and rewrites their readouts.
+    m_maxLeft = 0;
+    m_maxRight = 0;
+}
+
+void CMeterDialog::OnLbnSelchangeDeviceList() {
+    int index = m_deviceList->GetCurSel();
+    m_deviceId = static_cast<const GUID*>(m_deviceList->GetItemDataPtr(index));
+    m_engine->RequestStop();
+    m_engine->Stop();
+    m_requestedFormat = WAVE_FORMAT_4S16;
+    m_engine->Open(&m_requestedFormat, m_deviceId);
+    ShowFormatName(m_requestedFormat);
+    m_engine->Start();
+}
+
+void CMeterDialog::ShutDown() {
+    KillTimer(kMeterTimer);
+    if (m_engine) {
+        m_engine->RequestStop();
+        m_engine->Stop();
+        Sleep(kCloseGraceMs);
+        // Taken out before deletion: deleting may dispatch messages (a second close among them).
+        CCaptureEngine* engine = m_engine;
+        m_engine = nullptr;
+        delete engine;
+    }
+    delete m_stripDC;
+    m_stripDC = nullptr;
+    for (int bar : {kLeftBar, kRightBar}) {
+        delete m_barDC[bar];
+        m_barDC[bar] = nullptr;
+    }
+}
+
+void CMeterDialog::OnClose() {
+    ShutDown();
+    CDialog::OnClose();  // becomes Cancel, which ends the dialog
+}
+
+void CMeterDialog::OnOK() {
+    ShutDown();
+    CDialog::OnOK();
+}
+
+void CMeterDialog::OnCancel() {
+    ShutDown();
+    CDialog::OnCancel();
+}
+
+void CMeterDialog::OnSysCommand(UINT id, LPARAM lParam) {
+    if ((id & 0xFFF0) != IDM_ABOUTBOX) {
+        CDialog::OnSysCommand(id, lParam);
+        return;
+    }
+    CInfoDialog info;
+    info.DoModal();  // result deliberately ignored: the box only informs
+}
+
+void CMeterDialog::OnPaint() {
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    int iconWidth = GetSystemMetrics(SM_CXICON);
+    int iconHeight = GetSystemMetrics(SM_CYICON);
+    CRect client;
+    GetClientRect(&client);
+    int x = (client.Width() - iconWidth + 1) / 2;
+    int y = (client.Height() - iconHeight + 1) / 2;
+    DrawIcon(dc.m_hDC, x, y, m_hIcon);
+}
+
+HCURSOR CMeterDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CMeterDialog::OnBnClickedHomepage() { OpenHomepage(this); }

@@ -1,0 +1,69 @@
+#pragma once
+// CMeterDialog: the meter window. It owns the level engine, reads its two levels every 50 ms,
+// keeps the held maxima, writes the readouts and draws the bars and the activity strip.
+#include <windows.h>
+
+#include "framework/afxdc.h"
+#include "framework/afxdialog.h"
+#include "ui/device_list.h"
+#include "ui/level_bars.h"
+#include "ui/link_button.h"
+
+class CCaptureEngine;
+class CListBox;
+
+class CMeterDialog : public CDialog {
+public:
+    explicit CMeterDialog(CWnd* parent = nullptr);
+    ~CMeterDialog() override;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    // Enter and Escape leave through the same orderly shutdown as closing the window.
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnTimer(UINT_PTR id);
+    void OnLbnSelchangeDeviceList();
+    void OnClose();
+    void OnBnClickedResetMax();
+    void OnBnClickedHomepage();
+
+    void ShowFormatName(DWORD formatCode);
+    void DrawActivity();
+    void DrawLevelBars(LONG left, LONG right, LONG maxLeft, LONG maxRight);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void SetUpDrawing();
+    void ShutDown();
+
+    CCaptureEngine* m_engine;
+    DWORD m_blockSize;
+    CListBox* m_deviceList;
+    const GUID* m_deviceId;
+    LONG m_maxLeft;
+    LONG m_maxRight;
+    DWORD m_requestedFormat;
+
+    // Drawing state.
+    BarState m_bars;
+    BarColours m_colours;
+    BarGeometry m_barGeometry[2];
+    CClientDC* m_barDC[2];
+    DWORD m_stripWidth;
+    LONG m_stripHeight;
+    CClientDC* m_stripDC;
+    DWORD m_activityMarks[4];
+
+    HICON m_hIcon;
+    HCURSOR m_linkCursor;
+    CHButton m_linkButton;
+    CString m_formatText;
+    DeviceIdStore m_deviceIds;
+};
