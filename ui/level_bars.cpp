@@ -33,18 +33,18 @@ int PlanLevelBarFills(const BarGeometry (&bars)[2], const BarColours& colours, c
     auto fill = [&](int bar, LONG x, LONG width, COLORREF colour) { fills[count++] = {bar, x, width, colour}; };
 
     LONG maximumPosition[2];
-    for (int bar : {kLeftBar, kRightBar}) {
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar) {
         state->levelPosition[bar] = BarPosition(bars[bar].width, levels[bar]);
         maximumPosition[bar] = BarPosition(bars[bar].width, maxima[bar]);
     }
-    for (int bar : {kLeftBar, kRightBar})
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar)
         fill(bar, state->levelPosition[bar], maximumPosition[bar] - state->levelPosition[bar], colours.background);
-    for (int bar : {kLeftBar, kRightBar})
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar)
         fill(bar, maximumPosition[bar], bars[bar].width - maximumPosition[bar], colours.beyondMaximum);
-    for (int bar : {kLeftBar, kRightBar})
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar)
         state->peakMarker[bar] = NextPeakMarker(state->peakMarker[bar], state->levelPosition[bar]);
-    for (int bar : {kLeftBar, kRightBar}) fill(bar, state->peakMarker[bar], 1, colours.marker);
-    for (int bar : {kLeftBar, kRightBar}) {
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar) fill(bar, state->peakMarker[bar], 1, colours.marker);
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar) {
         LONG p = state->levelPosition[bar];
         LONG t80 = bars[bar].threshold80, t95 = bars[bar].threshold95;
         if (p < t80) {

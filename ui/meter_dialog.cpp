@@ -101,14 +101,14 @@ void CMeterDialog::SetUpDrawing() {
     m_colours = MeterColours();
     static const int kBars[2] = {IDC_BAR_LEFT, IDC_BAR_RIGHT};
     CRect rect;
-    for (int bar : {kLeftBar, kRightBar}) {
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar) {
         GetDlgItem(kBars[bar])->GetClientRect(&rect);
         m_barGeometry[bar] = MakeBarGeometry(rect.Width(), rect.Height());
     }
     GetDlgItem(IDC_ACTIVITY)->GetClientRect(&rect);
     m_stripWidth = (DWORD)rect.Width();
     m_stripHeight = rect.Height();
-    for (int bar : {kLeftBar, kRightBar}) m_barDC[bar] = new CClientDC(GetDlgItem(kBars[bar]));
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar) m_barDC[bar] = new CClientDC(GetDlgItem(kBars[bar]));
     m_stripDC = new CClientDC(GetDlgItem(IDC_ACTIVITY));
 }
 
@@ -192,7 +192,7 @@ void CMeterDialog::ShutDown() {
     }
     delete m_stripDC;
     m_stripDC = nullptr;
-    for (int bar : {kLeftBar, kRightBar}) {
+    for (int bar = kLeftBar; bar <= kRightBar; ++bar) {
         delete m_barDC[bar];
         m_barDC[bar] = nullptr;
     }

@@ -87,7 +87,7 @@ TEST(LevelBars, EveryPixelOnceExceptTheMarker) {
     const LONG cases[][4] = {{0, 0, 0, 0}, {100, 7, 100, 200}, {255, 255, 255, 255}, {3, 250, 90, 251}, {50, 40, 60, 70}};
     for (const auto& c : cases) {
         bars.Tick(c[0], c[1], c[2], c[3]);
-        for (int bar : {kLeftBar, kRightBar}) {
+        for (int bar = kLeftBar; bar <= kRightBar; ++bar) {
             std::vector<int> covered(bars.geometry[bar].width, 0);
             LONG markerX = -1;
             for (int i = 0; i < bars.count; ++i) {
