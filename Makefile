@@ -21,7 +21,7 @@ build: configure
 	cmake --build $(X86) -j $(JOBS)
 
 test: build
-	cd $(X64) && ctest --output-on-failure
+	cd $(X64) && ctest --output-on-failure --label-exclude stress
 
 run: build
 	scripts/run.sh $(X64)

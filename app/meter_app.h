@@ -7,4 +7,8 @@ public:
     CMeterApp();
     ~CMeterApp() override;
     BOOL InitInstance() override;
+    int ExitInstance() override;
+
+private:
+    int m_exitCode;
 };

@@ -34,6 +34,8 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
+int CWinApp::ExitInstance() { return 0; }
+
 int CWinApp::DoMessageBox(const char* text, UINT type, UINT /*helpId*/) {
     if ((type & MB_ICONMASK) == 0) {
         UINT buttons = type & MB_TYPEMASK;
@@ -63,6 +65,6 @@ int AfxMessageBox(const char* text, UINT type, UINT helpId) {
 int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!g_app) return 1;
     g_app->m_hInstance = instance;
-    g_app->InitInstance();
-    return 0;
+    g_app->InitInstance();  // no message loop of the framework's own follows either way
+    return g_app->ExitInstance();
 }

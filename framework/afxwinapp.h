@@ -13,6 +13,8 @@ public:
     virtual ~CWinApp();
 
     virtual BOOL InitInstance();
+    // The process's exit code, asked for once InitInstance has returned.
+    virtual int ExitInstance();
     // Every AfxMessageBox ends here; tests replace it to record texts instead of showing boxes.
     virtual int DoMessageBox(const char* text, UINT type, UINT helpId);
 
@@ -36,5 +38,5 @@ HINSTANCE AfxGetResourceHandle();
 // A modal box with the application's name as title; MB_OK and MB_OKCANCEL get the exclamation icon.
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
 
-// Runs the application object's InitInstance; the process ends when it returns.
+// Runs the application object's InitInstance, then ExitInstance, whose result ends the process.
 int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
