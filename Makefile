@@ -1,11 +1,13 @@
 # make test   install what is missing, build both Windows targets, run every test under Wine
 # make run    install, build, and start the meter
+# make dist   the two zip files for download, in dist/
+# make stress the long robustness runs
 BUILD  ?= build
 X64    := $(BUILD)/x86_64
 X86    := $(BUILD)/i686
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all bootstrap configure build test run clean
+.PHONY: all bootstrap configure build test stress run dist bench clean
 
 all: build
 
@@ -23,8 +25,14 @@ build: configure
 test: build
 	cd $(X64) && ctest --output-on-failure --label-exclude stress
 
+stress: build
+	cd $(X64) && ctest --output-on-failure --label-regex stress
+
 run: build
 	scripts/run.sh $(X64)
+
+dist: build
+	scripts/dist.sh $(BUILD) dist
 
 clean:
 	rm -rf $(BUILD)
