@@ -1,0 +1,227 @@
+#include "tests/ui/meter_process.h"
+
+#include <algorithm>
+
+#include "res/resource.h"
+#include "tests/audio/signal_player.h"
+#include "tests/ui/session_scripts.h"
+
+#ifndef QUORVEL_EXE_UNIX_PATH
+#error "QUORVEL_EXE_UNIX_PATH must name the program under test"
+#endif
+
+namespace {
+
+const DWORD kWindowTimeoutMs = 20000;  // Wine may have to start its services first
+
+struct DialogSearch {
+    DWORD processId;
+    HWND exclude;
+    bool wantMeter;
+    std::vector<HWND> found;
+};
+
+bool IsDialogClass(HWND window) {
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof(className));
+    return lstrcmpA(className, "#32770") == 0;
+}
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<DialogSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (search->processId && processId != search->processId) return TRUE;
+    if (window == search->exclude || !IsDialogClass(window) || !IsWindowVisible(window)) return TRUE;
+    // The meter is the dialog with the device list; message boxes carry the same class and title.
+    bool meter = GetDlgItem(window, IDC_DEVICE_LIST) != nullptr && WindowText(window) == "Quorvel";
+    if (meter == search->wantMeter) search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> FindDialogs(DWORD processId, HWND exclude, bool wantMeter) {
+    DialogSearch search = {processId, exclude, wantMeter, {}};
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+std::string ProgramUnixPath() { return QUORVEL_EXE_UNIX_PATH; }
+
+std::string ProgramWindowsPath() { return WindowsPathOf(QUORVEL_EXE_UNIX_PATH); }
+
+std::string WindowText(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));  // another process's window: no message is sent
+    return text;
+}
+
+std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+HWND AnyMeterWindow() {
+    std::vector<HWND> meters = FindDialogs(0, nullptr, true);
+    return meters.empty() ? nullptr : meters.front();
+}
+
+bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, LRESULT* result) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &answer)) return false;
+    if (result) *result = (LRESULT)answer;
+    return true;
+}
+
+std::string ListEntryText(HWND list, int index) {
+    LRESULT length = 0;
+    if (!SendWithin(list, LB_GETTEXTLEN, index, 0, 2000, &length) || length < 0) return "";
+    std::vector<char> buffer(2 * (length + 1) + 2, 0);
+    LRESULT copied = 0;
+    if (!SendWithin(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()), 2000, &copied) || copied < 0)
+        return "";
+    bool wide = length > 0 && buffer[1] == 0;
+    if (!wide) return std::string(buffer.data());
+    std::string text;
+    for (LRESULT i = 0; i < length; ++i) {
+        WCHAR c = (WCHAR)((BYTE)buffer[2 * i] | ((BYTE)buffer[2 * i + 1] << 8));
+        if (c == 0) break;
+        text += c < 0x80 ? (char)c : '?';
+    }
+    return text;
+}
+
+bool MeterProcess::Start(std::string* error) {
+    std::string path = ProgramWindowsPath();
+    std::string commandLine = "\"" + path + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    m_startedAt = GetTickCount64();
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        *error = "CreateProcessA " + path + " failed, error " + std::to_string(GetLastError());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    m_process = process.hProcess;
+    m_processId = process.dwProcessId;
+    if (!WaitForMeter(kWindowTimeoutMs)) {
+        *error = "no meter window within " + std::to_string(kWindowTimeoutMs) + " ms";
+        return false;
+    }
+    return true;
+}
+
+bool MeterProcess::Adopt(DWORD processId) {
+    m_process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!m_process) return false;
+    m_processId = processId;
+    return true;
+}
+
+bool MeterProcess::StartWithoutSoundServer(std::string* error) {
+    m_startedAt = GetTickCount64();
+    std::string report;
+    if (!RunScript("start_without_sound.sh", ProgramUnixPath(), 10000, &report)) {
+        *error = "start_without_sound.sh: " + report;
+        return false;
+    }
+    // Its first window, whichever it is, tells the process.
+    ULONGLONG start = GetTickCount64();
+    while (GetTickCount64() - start < kWindowTimeoutMs) {
+        std::vector<HWND> windows = FindDialogs(0, nullptr, false);
+        std::vector<HWND> meters = FindDialogs(0, nullptr, true);
+        windows.insert(windows.end(), meters.begin(), meters.end());
+        for (HWND window : windows) {
+            if (WindowText(window) != "Quorvel") continue;
+            DWORD processId = 0;
+            GetWindowThreadProcessId(window, &processId);
+            if (Adopt(processId)) return true;
+        }
+        Sleep(10);
+    }
+    *error = "the program started without a sound server showed no window";
+    return false;
+}
+
+bool MeterProcess::WaitForMeter(DWORD timeoutMs) {
+    ULONGLONG start = GetTickCount64();
+    for (;;) {
+        std::vector<HWND> meters = FindDialogs(m_processId, nullptr, true);
+        if (!meters.empty()) {
+            m_window = meters.front();
+            return true;
+        }
+        if (m_process && WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0) return false;
+        if (GetTickCount64() - start > timeoutMs) return false;
+        Sleep(2);
+    }
+}
+
+std::string MeterProcess::Text(int id) const { return WindowText(Control(id)); }
+
+std::vector<HWND> MeterProcess::OtherDialogs() const {
+    std::vector<HWND> dialogs = FindDialogs(m_processId, m_window, false);
+    // A second meter-like dialog would be a fault the caller should see as well.
+    std::vector<HWND> meters = FindDialogs(m_processId, m_window, true);
+    dialogs.insert(dialogs.end(), meters.begin(), meters.end());
+    return dialogs;
+}
+
+HWND MeterProcess::WaitForOtherDialog(DWORD timeoutMs) const {
+    ULONGLONG start = GetTickCount64();
+    do {
+        std::vector<HWND> dialogs = OtherDialogs();
+        if (!dialogs.empty()) return dialogs.front();
+        Sleep(5);
+    } while (GetTickCount64() - start <= timeoutMs);
+    return nullptr;
+}
+
+bool MeterProcess::Answers(DWORD timeoutMs) const { return m_window && SendWithin(m_window, WM_NULL, 0, 0, timeoutMs); }
+
+bool MeterProcess::Click(HWND button) const { return button && SendWithin(button, BM_CLICK, 0, 0, 5000); }
+
+bool MeterProcess::PostClick(HWND button) const { return button && PostMessageA(button, BM_CLICK, 0, 0); }
+
+bool MeterProcess::PressKey(HWND control, UINT virtualKey) const {
+    LPARAM scanCode = (LPARAM)MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC) << 16;
+    return PostMessageA(control, WM_KEYDOWN, virtualKey, scanCode | 1) &&
+           PostMessageA(control, WM_KEYUP, virtualKey, scanCode | 1 | (LPARAM)0xC0000000);
+}
+
+HWND MeterProcess::FocusedControl() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    DWORD thread = GetWindowThreadProcessId(m_window, nullptr);
+    if (!thread || !GetGUIThreadInfo(thread, &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool MeterProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
+    if (!m_process || WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode && !GetExitCodeProcess(m_process, exitCode)) return false;
+    return true;
+}
+
+void MeterProcess::EndForSure() {
+    if (!m_process) return;
+    if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+        for (int round = 0; round < 5 && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; ++round) {
+            for (HWND dialog : OtherDialogs()) {
+                HWND ok = GetDlgItem(dialog, IDOK);
+                if (ok) PostClick(ok);
+                else PostMessageA(dialog, WM_CLOSE, 0, 0);
+            }
+            if (m_window && IsWindow(m_window)) PostMessageA(m_window, WM_CLOSE, 0, 0);
+            WaitForSingleObject(m_process, 2000);
+        }
+        if (WaitForSingleObject(m_process, 5000) == WAIT_TIMEOUT) {
+            TerminateProcess(m_process, 1);  // result deliberately ignored: the wait below tells
+            WaitForSingleObject(m_process, 5000);
+        }
+    }
+    CloseHandle(m_process);
+    m_process = nullptr;
+    m_processId = 0;
+    m_window = nullptr;
+}

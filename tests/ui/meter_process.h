@@ -1,0 +1,73 @@
+#pragma once
+// The real Quorvel.exe, started and watched from outside as a user would see it: its window,
+// the texts of its controls, clicks and keys, the message boxes it raises, and its end. A
+// MeterProcess never leaves a program behind: whatever still runs at its end is closed, and
+// killed if it does not go.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class MeterProcess {
+public:
+    MeterProcess() = default;
+    ~MeterProcess() { EndForSure(); }
+    MeterProcess(const MeterProcess&) = delete;
+    MeterProcess& operator=(const MeterProcess&) = delete;
+
+    // Starts the program with CreateProcessA and waits for its meter window.
+    bool Start(std::string* error);
+    // Starts it from a Unix shell whose sound server address leads nowhere; returns once the
+    // process has shown its first window (a message box comes before the meter).
+    bool StartWithoutSoundServer(std::string* error);
+    // Waits for the meter window of the process (after StartWithoutSoundServer).
+    bool WaitForMeter(DWORD timeoutMs);
+
+    HWND Window() const { return m_window; }
+    HANDLE Process() const { return m_process; }
+    DWORD ProcessId() const { return m_processId; }
+    ULONGLONG StartedAt() const { return m_startedAt; }  // GetTickCount64 before CreateProcessA
+
+    HWND Control(int id) const { return GetDlgItem(m_window, id); }
+    std::string Text(int id) const;
+
+    // Top-level dialogs of the process other than the meter: message boxes, the info dialog.
+    std::vector<HWND> OtherDialogs() const;
+    HWND WaitForOtherDialog(DWORD timeoutMs) const;
+
+    // False when the program does not answer within a few seconds.
+    bool Answers(DWORD timeoutMs = 2000) const;
+    bool Click(HWND button) const;  // BM_CLICK, sent: returns once the click is handled
+    bool PostClick(HWND button) const;
+    // WM_KEYDOWN and WM_KEYUP posted to a control, as the keyboard delivers them to the focus.
+    bool PressKey(HWND control, UINT virtualKey) const;
+    HWND FocusedControl() const;
+
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
+    // Dismisses dialogs, closes the meter, and kills the program if it does not end.
+    void EndForSure();
+
+private:
+    bool Adopt(DWORD processId);
+
+    HANDLE m_process = nullptr;
+    DWORD m_processId = 0;
+    HWND m_window = nullptr;
+    ULONGLONG m_startedAt = 0;
+};
+
+// Where the program under test lies, as a Unix path and as Windows sees it.
+std::string ProgramUnixPath();
+std::string ProgramWindowsPath();
+
+std::string WindowText(HWND window);
+// The text of a message box (its static with id 0xFFFF).
+std::string MessageBoxText(HWND box);
+// Any meter window of any process: none may be open when a test starts.
+HWND AnyMeterWindow();
+
+// The text of a list box entry of another process. Wine hands a narrow caller of another
+// process the list box's wide text, so that is recognised and narrowed here.
+std::string ListEntryText(HWND list, int index);
+// Sends a message with a timeout; false when the program does not answer.
+bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, LRESULT* result = nullptr);

@@ -1,0 +1,108 @@
+#include "tests/ui/session_scripts.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "tests/audio/signal_player.h"
+
+#ifndef QUORVEL_UI_SCRIPTS
+#error "QUORVEL_UI_SCRIPTS must name the folder of the ui tests' scripts"
+#endif
+
+namespace {
+
+bool LastLineIs(const std::string& text, const std::string& line) {
+    size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos) return false;
+    size_t start = text.rfind('\n', end);
+    start = start == std::string::npos ? 0 : start + 1;
+    return text.compare(start, end + 1 - start, line) == 0;
+}
+
+}  // namespace
+
+std::string SessionDirectory() {
+    const char* directory = std::getenv("QUORVEL_TESTENV");
+    return directory ? directory : "";
+}
+
+std::string SessionFile(const std::string& name) {
+    std::string folder = SessionDirectory() + "/ui";
+    CreateDirectoryA(WindowsPathOf(folder).c_str(), nullptr);  // result deliberately ignored: may exist
+    return folder + "/" + name;
+}
+
+bool ReadWholeFile(const std::string& unixPath, std::string* contents) {
+    contents->clear();
+    FILE* file = std::fopen(WindowsPathOf(unixPath).c_str(), "rb");
+    if (!file) return false;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) contents->append(buffer, got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool RunScript(const char* script, const std::string& arguments, DWORD timeoutMs, std::string* output) {
+    static int runs = 0;
+    output->clear();
+    if (SessionDirectory().empty()) {
+        *output = "no test session (QUORVEL_TESTENV)";
+        return false;
+    }
+    std::ostringstream name;
+    name << script << "." << GetCurrentProcessId() << "." << ++runs << ".out";
+    std::string result = SessionFile(name.str());
+    std::string windowsResult = WindowsPathOf(result);
+    DeleteFileA(windowsResult.c_str());  // result deliberately ignored: usually absent
+
+    std::string commandLine = std::string(QUORVEL_UI_SCRIPTS) + "/" + script + " " + result;
+    if (!arguments.empty()) commandLine += " " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        *output = "cannot start " + commandLine;
+        return false;
+    }
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+
+    ULONGLONG start = GetTickCount64();
+    while (GetFileAttributesA(windowsResult.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount64() - start > timeoutMs) {
+            *output = commandLine + ": no result within " + std::to_string(timeoutMs) + " ms";
+            return false;
+        }
+        Sleep(2);
+    }
+    bool read = ReadWholeFile(result, output);
+    DeleteFileA(windowsResult.c_str());  // result deliberately ignored: only tidies the session
+    return read;
+}
+
+bool CheckSession(std::string* report) {
+    if (!RunScript("session_check.sh", "", 10000, report)) return false;
+    return report->find("display ok") != std::string::npos && report->find("sound server ok") != std::string::npos &&
+           report->find("capture source ok") != std::string::npos;
+}
+
+bool ChangeSink(const char* command, std::string* report) {
+    return RunScript("pulse_sink.sh", command, 15000, report) && LastLineIs(*report, "ok");
+}
+
+bool ReadProgramCpuSeconds(double* seconds, std::string* report) {
+    *seconds = 0;
+    if (!RunScript("process_cpu.sh", "", 10000, report) || !LastLineIs(*report, "done")) return false;
+    std::istringstream lines(*report);
+    int processes = 0;
+    unsigned long pid, user, system, ticksPerSecond;
+    while (lines >> pid >> user >> system >> ticksPerSecond) {
+        if (ticksPerSecond == 0) return false;
+        *seconds = (double)(user + system) / (double)ticksPerSecond;
+        ++processes;
+    }
+    return processes == 1;  // exactly the one program under test
+}

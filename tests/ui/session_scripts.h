@@ -1,0 +1,28 @@
+#pragma once
+// The test session as the Windows test program sees it: its scratch files, and the shell
+// scripts of tests/ui that do what only the Unix side can (screenshots, the sound server,
+// processor times of the program).
+#include <windows.h>
+
+#include <string>
+
+// QUORVEL_TESTENV: the session directory, empty outside a session.
+std::string SessionDirectory();
+// A scratch file of the ui tests inside the session (a Unix path); the folder is created.
+std::string SessionFile(const std::string& name);
+
+bool ReadWholeFile(const std::string& unixPath, std::string* contents);
+
+// Runs tests/ui/SCRIPT with a fresh result file and the arguments, and hands back what the
+// script wrote there. A Unix program started from Wine gives neither a waitable handle nor an
+// exit code, so the scripts rename their result file into place when they are done.
+bool RunScript(const char* script, const std::string& arguments, DWORD timeoutMs, std::string* output);
+
+// What of the session answers; every line must be there for a test to run.
+bool CheckSession(std::string* report);
+
+// The null sink behind the default capture source: "unload", "reload", "suspend", "resume".
+bool ChangeSink(const char* command, std::string* report);
+
+// Processor time used so far by the running Quorvel.exe of this Wine prefix, read from /proc.
+bool ReadProgramCpuSeconds(double* seconds, std::string* report);
