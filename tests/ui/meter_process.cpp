@@ -1,7 +1,5 @@
 #include "tests/ui/meter_process.h"
 
-#include <algorithm>
-
 #include "res/resource.h"
 #include "tests/audio/signal_player.h"
 #include "tests/ui/session_scripts.h"
@@ -207,6 +205,7 @@ void MeterProcess::EndForSure() {
     if (!m_process) return;
     if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
         for (int round = 0; round < 5 && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; ++round) {
+            // Results deliberately ignored: whatever does not go is killed below.
             for (HWND dialog : OtherDialogs()) {
                 HWND ok = GetDlgItem(dialog, IDOK);
                 if (ok) PostClick(ok);

@@ -28,8 +28,6 @@ bool ParseReadout(const std::string& text, const char* label, LONG* value) {
 
 std::string Readout(const char* label, LONG value) { return std::string(label) + "\t" + std::to_string(value); }
 
-bool Near(LONG value, LONG expected, LONG slack) { return value >= expected - slack && value <= expected + slack; }
-
 void MeterTest::SetUp() {
     ASSERT_FALSE(SessionDirectory().empty()) << "runs only inside the test session (QUORVEL_TESTENV)";
     std::string report;

@@ -41,5 +41,3 @@ protected:
     MeterProcess meter;
     SignalPlayer player;
 };
-
-bool Near(LONG value, LONG expected, LONG slack);

@@ -97,9 +97,12 @@ bool ReadProgramCpuSeconds(double* seconds, std::string* report) {
     *seconds = 0;
     if (!RunScript("process_cpu.sh", "", 10000, report) || !LastLineIs(*report, "done")) return false;
     std::istringstream lines(*report);
+    std::string line;
     int processes = 0;
-    unsigned long pid, user, system, ticksPerSecond;
-    while (lines >> pid >> user >> system >> ticksPerSecond) {
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        unsigned long pid, user, system, ticksPerSecond;
+        if (!(fields >> pid >> user >> system >> ticksPerSecond)) continue;
         if (ticksPerSecond == 0) return false;
         *seconds = (double)(user + system) / (double)ticksPerSecond;
         ++processes;
