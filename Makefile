@@ -36,3 +36,9 @@ dist: build
 
 clean:
 	rm -rf $(BUILD)
+
+# make bench  build, then measure the running meter under Wine: CPU, block coverage, latency,
+#             memory and handles (a 30-minute run), level computation speed; writes bench/results.md
+.PHONY: bench
+bench: build
+	bench/run.sh $(X64)

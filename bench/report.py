@@ -1,0 +1,555 @@
+#!/usr/bin/env python3
+"""Turns the raw data of bench/run.sh into bench/results.md.
+
+    report.py DATA_DIR RESULTS_FILE
+"""
+import os
+import re
+import statistics
+import sys
+
+DATA = sys.argv[1]
+OUT = sys.argv[2]
+
+CPU_TARGET = 1.15
+COVERAGE_TARGET = 98.0
+LATENCY_TARGET_MS = 60.0
+LOUD = 100  # a readout at or above this shows the tone (the tone reads 128)
+
+
+def path(name):
+    return os.path.join(DATA, name)
+
+
+def lines(name):
+    try:
+        with open(path(name)) as f:
+            return [line.rstrip("\n") for line in f if line.strip()]
+    except OSError:
+        return []
+
+
+def keyvalues(line):
+    return dict(re.findall(r"(\w+)=(\S+)", line))
+
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
+def percentile(values, p):
+    """Nearest rank."""
+    if not values:
+        return float("nan")
+    ordered = sorted(values)
+    rank = max(1, int(-(-p * len(ordered) // 100)))
+    return ordered[min(rank, len(ordered)) - 1]
+
+
+def fmt(value, digits=2):
+    return "n/a" if value != value else f"{value:.{digits}f}"
+
+
+def spread(values, digits=2):
+    if not values:
+        return "n/a"
+    return f"{fmt(median(values), digits)} ({fmt(min(values), digits)}–{fmt(max(values), digits)})"
+
+
+def yes(met):
+    return "**met**" if met else "**missed**"
+
+
+machine = {}
+for line in lines("machine.txt"):
+    key, _, value = line.partition("=")
+    machine[key] = value
+full_soak = machine.get("soak_minutes") == "30"
+out = []
+w = out.append
+
+w("# Quorvel benchmark results")
+w("")
+w(f"Written by `make bench` (bench/run.sh, bench/report.py) on {machine.get('date', '?')}. "
+  "Every figure comes from that one run, in one private session (Xvfb display, PulseAudio with a null "
+  "sink whose monitor is the default capture source), with a Wine prefix of the benchmark's own and "
+  "a 441 Hz tone at half scale (level 128) played into the sink. Medians are of "
+  f"{machine.get('runs', '?')} runs unless said otherwise; ranges in brackets are the smallest and the "
+  "largest run.")
+if not full_soak:
+    w("")
+    w(f"**Quick run: the memory and handle run lasted {machine.get('soak_minutes')} minutes, not 30.**")
+w("")
+w("## Machine")
+w("")
+w("| | |")
+w("|---|---|")
+for key, label in [("nproc", "cores (nproc)"), ("cpu", "CPU"), ("memory", "memory"), ("kernel", "kernel"),
+                   ("wine", "Wine"), ("pulseaudio", "PulseAudio"), ("pavumeter", "pavumeter (Debian)"),
+                   ("load_at_start", "load average at start"), ("load_at_end", "load average at end")]:
+    w(f"| {label} | {machine.get(key, '?')} |")
+
+# ---------------------------------------------------------------- CPU
+cpu = [keyvalues(line) for line in lines("cpu.txt")]
+
+
+def per_minute(row, *keys):
+    return sum(float(row[k]) for k in keys) * 60.0 / float(row["seconds"])
+
+
+def cpu_values(condition, *keys):
+    return [per_minute(r, *keys) for r in cpu if r.get("condition") == condition]
+
+
+def thread_values(condition):
+    result = {}
+    for r in cpu:
+        if r.get("condition") != condition or "threads" not in r:
+            continue
+        for item in r["threads"].split(","):
+            name, _, seconds = item.rpartition(":")
+            result.setdefault(name, []).append(float(seconds) * 60.0 / float(r["seconds"]))
+    return result
+
+
+def runs_of(condition):
+    return {r["run"]: r for r in cpu if r.get("condition") == condition}
+
+
+meter_total = cpu_values("meter", "program", "wineserver")
+floor_total = cpu_values("floor", "program", "wineserver")
+cpu_ratio = median(meter_total) / median(floor_total) if meter_total and floor_total else float("nan")
+run_ratios = []
+meter_runs, floor_runs = runs_of("meter"), runs_of("floor")
+for run in sorted(meter_runs):
+    if run in floor_runs:
+        run_ratios.append(per_minute(meter_runs[run], "program", "wineserver") /
+                          per_minute(floor_runs[run], "program", "wineserver"))
+
+# ---------------------------------------------------------------- coverage
+coverage = [keyvalues(line) for line in lines("coverage.txt")]
+coverage_floor = [keyvalues(line) for line in lines("coverage_floor.txt")]
+FORMATS = [("11.025kHz", "11.025 kHz", 11025), ("44.1kHz", "44.1 kHz", 44100), ("48kHz", "48 kHz", 48000),
+           ("96kHz", "96 kHz", 96000)]
+
+
+def rows_for(rows, prefix):
+    return [r for r in rows if r.get("format", "").startswith(prefix)]
+
+
+def coverage_percent(rows):
+    return [100.0 * float(r["blocks_measured"]) / float(r["blocks_captured"]) for r in rows]
+
+
+cov44 = coverage_percent(rows_for(coverage, "44.1kHz"))
+
+# ---------------------------------------------------------------- latency
+
+
+def latency_pass(steps_file, observed_file, tag):
+    writes, parec = {}, []
+    read_ms = None
+    for line in lines(steps_file):
+        f = line.split()
+        if f[0] == "write":
+            writes[int(f[2])] = float(f[1])
+        elif f[0] == "parec":
+            parec.append(float(f[1]))
+        elif f[0] == "parec_read_ms":
+            read_ms = (float(f[1]), float(f[2]))
+    seen, poll = [], None
+    for line in lines(observed_file):
+        f = line.split()
+        if f[0] == tag and int(f[2]) >= LOUD:
+            seen.append(float(f[1]))
+        elif f[0] == "poll_gap_ms":
+            poll = (float(f[2]), float(f[4]), float(f[6]))
+    server, total, share = [], [], []
+    extra_parec = len(parec)
+    for k in sorted(writes):
+        start = writes[k]
+        after = [t for t in parec if start <= t < start + 0.9]
+        shown = [t for t in seen if start <= t < start + 0.9]
+        if not after or not shown:
+            continue
+        extra_parec -= 1
+        server.append((after[0] - start) * 1000)
+        total.append((shown[0] - start) * 1000)
+        share.append((shown[0] - after[0]) * 1000)
+    return {"steps": len(writes), "matched": len(share), "server": server, "total": total, "share": share,
+            "read_ms": read_ms, "poll": poll, "unmatched_parec": max(0, extra_parec)}
+
+
+lat_meter = latency_pass("latency_meter_steps.txt", "latency_meter_readouts.txt", "readout")
+lat_floor = latency_pass("latency_floor_steps.txt", "latency_floor_readouts.txt", "step")
+share_median = median(lat_meter["share"])
+
+# ---------------------------------------------------------------- soak
+soak_header = [line for line in lines("soak.txt") if line.startswith("#")]
+soak = []
+for line in lines("soak.txt"):
+    if line.startswith("#"):
+        continue
+    f = line.split()
+    names = ["seconds", "switches", "gdi", "user", "gdi_peak", "user_peak", "gdi_table", "handles", "windows",
+             "rss_kb", "threads", "left_readout"]
+    if len(f) == len(names):
+        soak.append(dict(zip(names, (float(x) for x in f))))
+after_minute = [s for s in soak if s["seconds"] >= 60]
+at_minute = after_minute[0] if after_minute else None
+SOAK_SERIES = [("rss_kb", "resident memory (kB)"), ("gdi_table", "GDI objects (the process's GDI handle table)"),
+               ("windows", "USER objects: windows of the process"), ("handles", "kernel handles"),
+               ("threads", "threads")]
+
+
+def growth(key):
+    if not at_minute:
+        return float("nan")
+    return max(s[key] for s in after_minute) - at_minute[key]
+
+
+def slope_per_minute(key):
+    points = [(s["seconds"] / 60.0, s[key]) for s in after_minute]
+    if len(points) < 3:
+        return float("nan")
+    mx = statistics.fmean(p[0] for p in points)
+    my = statistics.fmean(p[1] for p in points)
+    sxx = sum((p[0] - mx) ** 2 for p in points)
+    return sum((p[0] - mx) * (p[1] - my) for p in points) / sxx if sxx else float("nan")
+
+
+# Counts must not rise at all; memory may wander by heap noise but must not trend upwards.
+RSS_NOISE_KB = 512
+soak_long_enough = at_minute is not None and len(after_minute) >= 2
+counts_flat = soak_long_enough and all(growth(k) <= 0 for k, _ in SOAK_SERIES if k != "rss_kb")
+rss_flat = at_minute is not None and growth("rss_kb") <= RSS_NOISE_KB
+soak_met = counts_flat and rss_flat and full_soak
+
+# ---------------------------------------------------------------- speed
+speed = [keyvalues(line.replace(" measure_samples_per_s ", " measure=").replace(" memcpy_samples_per_s ", " memcpy="))
+         for line in lines("speed.txt")]
+measure_rates = [float(s["measure"]) for s in speed if "measure" in s]
+memcpy_rates = [float(s["memcpy"]) for s in speed if "memcpy" in s]
+speed_ratio = median(memcpy_rates) / median(measure_rates) if measure_rates else float("nan")
+
+# ---------------------------------------------------------------- summary
+w("")
+w("## Summary")
+w("")
+w("| Measure | Target | Result | |")
+w("|---|---|---|---|")
+w(f"| CPU of the running meter ÷ CPU of the floor program (each with its wineserver) | at most {CPU_TARGET} × | "
+  f"{fmt(cpu_ratio)} × ({fmt(median(meter_total))} against {fmt(median(floor_total))} CPU s per minute; "
+  f"runs {fmt(min(run_ratios) if run_ratios else float('nan'))}–{fmt(max(run_ratios) if run_ratios else float('nan'))} ×) | "
+  f"{yes(cpu_ratio <= CPU_TARGET)} |")
+w(f"| Blocks measured ÷ blocks captured at 44.1 kHz | at least {COVERAGE_TARGET:.0f} % | {spread(cov44, 1)} % | "
+  f"{yes(bool(cov44) and median(cov44) >= COVERAGE_TARGET)} |")
+w(f"| Latency, the meter's own share beyond a plain recorder, median | at most {LATENCY_TARGET_MS:.0f} ms | "
+  f"{fmt(share_median, 1)} ms (95th percentile {fmt(percentile(lat_meter['share'], 95), 1)} ms, "
+  f"{lat_meter['matched']} steps) | {yes(share_median <= LATENCY_TARGET_MS)} |")
+if not soak_long_enough:
+    soak_result = "too short to tell"
+elif counts_flat:
+    soak_result = "no growth of any count after the first minute"
+else:
+    soak_result = "counts grew after the first minute: " + ", ".join(
+        f"{label} +{growth(k):.0f}" for k, label in SOAK_SERIES if k != "rss_kb" and growth(k) > 0)
+soak_result += f"; resident memory {fmt(growth('rss_kb'), 0)} kB above its value at one minute at most"
+w(f"| Memory and handles over {machine.get('soak_minutes')} minutes with a device switch every 10 s | "
+  f"no growth after the first minute | {soak_result} | {yes(soak_met)} |")
+w(f"| Level computation against memcpy of the same bytes | (reported) | "
+  f"{fmt(median(measure_rates) / 1e6, 0)} against {fmt(median(memcpy_rates) / 1e6, 0)} million samples/s: "
+  f"memcpy {fmt(speed_ratio, 1)} × faster | |")
+
+# ---------------------------------------------------------------- section 1
+w("")
+w("## 1. CPU cost of a running meter")
+w("")
+w(f"Method: each program runs {machine.get('cpu_seconds', '?')} s after 5 s of warm-up while the tone plays; "
+  "its CPU is utime + stime from /proc/PID/stat (all threads) at the start and the end of the window, "
+  "scaled to CPU seconds per minute, and so is the CPU of the prefix's wineserver. Conditions take turns "
+  "in a different order in each run. Error of one reading: the kernel counts in 10 ms ticks, so ±0.02 s "
+  "per window and process, ±0.04 CPU s per minute; the ranges show the spread between runs, which is "
+  "larger: other work on the machine (the median machine load of all windows, all cores, was "
+  f"{fmt(median([float(r['machine_cores_busy']) for r in cpu if 'machine_cores_busy' in r]))} cores busy, "
+  "this benchmark included) and the sound server's timing vary.")
+w("")
+w("- **meter**: Quorvel.exe, showing the tone.")
+w("- **floor**: bench/capture_floor.cpp, a console program without a window that does only what the "
+  "capture thread must: it opens the default capture device with DirectSound as the meter does "
+  "(44.1 kHz stereo 16-bit, a looping buffer of two halves of 1024 frames), polls it about every 10 ms "
+  "with the meter's own pacing (a timed wait on an event that is never set) and copies each completed half.")
+w("- **pavumeter**: the native GTK level meter of Debian, `pavumeter --record`, watching the default source "
+  "(the sink's monitor) on the same display; it has no wineserver.")
+w("- Experiments: **idle** (the prefix's wineserver and services with no program), **meter minimized** "
+  "(the same meter, minimized from outside: drawing is clipped away, timer and texts go on), **meter with X "
+  "resources** (the same meter after one harmless X resource was loaded into the private X server, as every "
+  "desktop session has), **engine** (bench/block_coverage.cpp: the meter's own capture engine with its "
+  "thread and measurement, no window), **floor with Sleep** (the floor paced by Sleep instead of the "
+  "timed wait).")
+w("")
+w("CPU seconds per minute, median (smallest–largest run):")
+w("")
+w("| Condition | program | wineserver | program + wineserver | other Wine processes | Xvfb | PulseAudio |")
+w("|---|---|---|---|---|---|---|")
+labels = [("meter", "meter"), ("floor", "floor"), ("pavumeter", "pavumeter (native)"), ("idle", "idle"),
+          ("meter_minimized", "meter minimized"), ("meter_xresources", "meter with X resources"),
+          ("engine", "engine"), ("floor_sleep", "floor with Sleep")]
+for condition, label in labels:
+    if not cpu_values(condition, "program"):
+        continue
+    w(f"| {label} | {spread(cpu_values(condition, 'program'))} | {spread(cpu_values(condition, 'wineserver'))} | "
+      f"{spread(cpu_values(condition, 'program', 'wineserver'))} | {spread(cpu_values(condition, 'wine_other'))} | "
+      f"{spread(cpu_values(condition, 'xvfb'))} | {spread(cpu_values(condition, 'pulseaudio'))} |")
+w("")
+w(f"Meter ÷ floor: {fmt(cpu_ratio)} (ratio of the medians; per run {', '.join(fmt(r) for r in run_ratios)}). "
+  f"Target at most {CPU_TARGET}: {yes(cpu_ratio <= CPU_TARGET)}.")
+pavu = cpu_values("pavumeter", "program")
+if pavu:
+    w(f"pavumeter ÷ floor: {fmt(median(pavu) / median(floor_total))}; meter ÷ pavumeter: "
+      f"{fmt(median(meter_total) / median(pavu))}.")
+w("")
+w("By thread (CPU s per minute, median): the program's first thread is \"main\"; the meter's capture "
+  "thread is unnamed and shows under the program's name, the floor's poller is its main thread; the others "
+  "are Wine's DirectSound capture thread and the PulseAudio client threads of Wine's sound driver.")
+w("")
+names = sorted({n for c in ("meter", "floor", "engine", "meter_minimized", "meter_xresources")
+                for n in thread_values(c)})
+w("| Condition | " + " | ".join(names) + " |")
+w("|---|" + "---|" * len(names))
+for condition, label in labels:
+    threads = thread_values(condition)
+    if not threads or condition in ("pavumeter",):
+        continue
+    w(f"| {label} | " + " | ".join(fmt(median(threads.get(n, []))) for n in names) + " |")
+
+meter_threads, floor_threads = thread_values("meter"), thread_values("floor")
+ui = median(meter_threads.get("main", []))
+extra = median(meter_total) - median(floor_total)
+ws_extra = median(cpu_values("meter", "wineserver")) - median(cpu_values("floor", "wineserver"))
+allowed = (CPU_TARGET - 1) * median(floor_total)
+w("")
+w("### Where the rest goes")
+w("")
+w(f"The meter costs {fmt(extra)} CPU s per minute more than the floor; the target allows "
+  f"{fmt(allowed)}. Of the difference, the window thread (\"main\", which the floor does not have) takes "
+  f"{fmt(ui)} and the wineserver {fmt(ws_extra)} more than for the floor; the capture side (the capture "
+  "thread, Wine's DirectSound thread, the sound driver's threads) costs about the same in both, and the "
+  f"engine experiment (the meter's capture engine without a window: {fmt(median(cpu_values('engine', 'program', 'wineserver')))} "
+  f"s per minute with its wineserver) shows that the engine's pass adds next to nothing to the floor.")
+mini = cpu_values("meter_minimized", "program", "wineserver")
+xres = cpu_values("meter_xresources", "program", "wineserver")
+if mini:
+    w(f"Minimized, with every fill clipped away, the meter still costs {fmt(median(mini))} s per minute; "
+      f"with X resources loaded {fmt(median(xres))}.")
+w("")
+for condition in ("meter", "floor", "idle"):
+    requests = [line.split() for line in lines(f"requests_{condition}.txt")]
+    if not requests:
+        continue
+    total = sum(float(r[1]) for r in requests)
+    top = ", ".join(f"{r[0]} {float(r[1]):.0f}" for r in requests[:10])
+    w(f"- wineserver requests per second, {condition} (all processes of the prefix, from the server's own "
+      f"trace over 10 s): {total:.0f} in all; most frequent: {top}.")
+syscall_rates = {}
+for condition in ("meter", "meter_xresources", "floor"):
+    sys_lines = lines(f"syscalls_main_{condition}.txt")
+    calls = []
+    for line in sys_lines:
+        f = line.split()
+        if len(f) >= 5 and f[0][0].isdigit() and f[-1] not in ("total",):
+            try:
+                calls.append((f[-1], int(f[3])))
+            except ValueError:
+                pass
+    if calls:
+        calls.sort(key=lambda c: -c[1])
+        syscall_rates[condition] = {name: count / 10 for name, count in calls}
+        w(f"- system calls of the {condition.replace('_', ' with X ').replace('xresources', 'resources')}'s main "
+          "thread per second (strace -c over 10 s): " +
+          ", ".join(f"{name} {count / 10:.0f}" for name, count in calls[:8]) + ".")
+meter_calls = syscall_rates.get("meter", {})
+if meter_calls:
+    ticks_per_s = 20
+    w("")
+    w(f"Reading these: the window thread handles {ticks_per_s} timer ticks per second, so it spends "
+      f"{fmt(ui / 60 / ticks_per_s * 1000, 2)} ms of CPU per tick. Per tick it makes about "
+      f"{meter_calls.get('write', 0) / ticks_per_s:.0f} wineserver requests (write; the replies are the reads), "
+      f"{meter_calls.get('writev', 0) / ticks_per_s:.0f} X11 writes (writev) and "
+      f"{meter_calls.get('openat', 0) / ticks_per_s:.0f} file opens with "
+      f"{meter_calls.get('uname', 0) / ticks_per_s:.0f} uname calls: Xlib looking for ~/.Xdefaults and "
+      "~/.Xdefaults-HOST each time Wine's X11 driver asks for the Xft font defaults while a static control "
+      "selects its font, because the private X server holds no resources and Xlib then caches nothing." +
+      (f" With one X resource loaded these file opens drop to "
+       f"{syscall_rates['meter_xresources'].get('openat', 0) / ticks_per_s:.0f} per tick."
+       if "meter_xresources" in syscall_rates else ""))
+    w("The requests per second show the rest of the pattern: for each of the four readouts rewritten on every "
+      "tick, one get_window_children (looking up the control by its id), one set_window_text and one "
+      "get_window_property on the dialog window (in Wine 8, the theming hook of the dialog procedure asks "
+      "for the dialog's theme property while the static control gets its colours). Wine's static control "
+      "repaints itself inside SetWindowText (there are no paint requests in the trace), with its own device "
+      "context, font selection, WM_CTLCOLORSTATIC to the dialog and text output: four complete repaints per "
+      "tick. The fills of the bars and the activity strip cost little in comparison: the minimized meter, "
+      "whose fills are clipped away, saves little.")
+
+# ---------------------------------------------------------------- section 2
+w("")
+w("## 2. Block coverage")
+w("")
+w(f"Method: bench/block_coverage.cpp runs the meter's capture engine (CCaptureEngine: Open on the default "
+  f"device with the format, EnableLevels, Start) and reads its block counter one second after the start and "
+  f"{machine.get('coverage_seconds', '?')} s later; blocks captured = elapsed time × rate ÷ 1024. Beside it the "
+  "floor program runs on the same device and format and records how far apart its polls are, how the "
+  "capture position moves, and how many frames the device actually delivered. Error: ±1 block at each end "
+  "of the window (±0.2 % at 44.1 kHz, ±0.6 % at 11.025 kHz over 30 s).")
+w("")
+w("| Rate | measured ÷ captured (engine) | halves skipped per second | floor: copied ÷ captured | "
+  "device delivered, frames/s | poll interval median / 95th pct | position moves median / 95th pct / max |")
+w("|---|---|---|---|---|---|---|")
+for key, label, rate in FORMATS:
+    engine_rows = rows_for(coverage, key)
+    floor_rows = rows_for(coverage_floor, key)
+    pct = coverage_percent(engine_rows)
+    skipped = [(float(r["blocks_captured"]) - float(r["blocks_measured"])) / float(r["seconds"]) for r in engine_rows]
+    floor_pct = [100.0 * float(r["halves_copied"]) / float(r["halves_captured"]) for r in floor_rows]
+    delivered = [float(r["delivered_frames_per_s"]) for r in floor_rows if "delivered_frames_per_s" in r]
+    gap = [float(r["poll_gap_ms_median"]) for r in floor_rows if "poll_gap_ms_median" in r]
+    gap95 = [float(r["poll_gap_ms_p95"]) for r in floor_rows if "poll_gap_ms_p95" in r]
+    move = [float(r["position_step_ms_median"]) for r in floor_rows if "position_step_ms_median" in r]
+    move95 = [float(r["position_step_ms_p95"]) for r in floor_rows if "position_step_ms_p95" in r]
+    move_max = [float(r["position_step_ms_max"]) for r in floor_rows if "position_step_ms_max" in r]
+    w(f"| {label} (a half lasts {1024 / rate * 1000:.1f} ms) | {spread(pct, 1)} % | {spread(skipped, 2)} | "
+      f"{spread(floor_pct, 1)} % | {spread(delivered, 0)} | {fmt(median(gap))} / {fmt(median(gap95))} ms | "
+      f"{fmt(median(move), 0)} / {fmt(median(move95), 0)} / {fmt(max(move_max) if move_max else float('nan'), 0)} ms |")
+w("")
+w(f"Target at 44.1 kHz at least {COVERAGE_TARGET:.0f} %: "
+  f"{yes(bool(cov44) and median(cov44) >= COVERAGE_TARGET)} ({spread(cov44, 1)} %).")
+w("")
+r96 = rows_for(coverage, "96kHz")
+if r96:
+    pct96 = median(coverage_percent(r96))
+    skip96 = median([(float(r["blocks_captured"]) - float(r["blocks_measured"])) / float(r["seconds"]) for r in r96])
+    w(f"At 96 kHz {fmt(100 - pct96, 1)} % of the halves are skipped, {fmt(skip96, 1)} per second "
+      f"(about one in {fmt(100 / max(100 - pct96, 1e-9), 0)}).")
+w("Why: a pass copies at most one half, and a half can be copied only while both buffer positions lie in "
+  "the other half. Wine moves the positions in steps of its sound driver's 10 ms period (sometimes two or "
+  "three periods at once, see the position moves), and the pacing wait of 10 ms lasts longer under Wine "
+  "(see the poll interval). At 44.1 kHz a half lasts 23.2 ms, so a half is open for copying over at least "
+  "one poll nearly always; only a late position move of 20–30 ms, which jumps over most of a half, loses "
+  "one now and then. At 96 kHz a half lasts 10.7 ms, less than the poll interval: the passes cannot keep "
+  "up even in the best case, and whenever a position step carries both positions past a half before the "
+  "next poll, that half is overwritten before it was copied. The floor program, which does nothing "
+  "but poll and copy with the same pacing, skips about as often: the pacing rule sets the limit, not the "
+  "work of the pass. At 11.025 and 48 kHz the halves last 92.9 and 21.3 ms.")
+
+# ---------------------------------------------------------------- section 3
+w("")
+w("## 3. Latency")
+w("")
+w("Method: bench/latency.py plays silence with steps to the tone into the sink (30 steps; the silences "
+  "between them vary from 0.9 to 1.4 s so that the steps fall at random phases of the meter's 50 ms timer and "
+  "of its blocks). It feeds the player (pacat, 40 ms buffer) through a pipe of 4 KiB as fast as the player "
+  "takes the signal, and notes when the first tone chunk of each step was handed over (write). A plain "
+  "recorder of the monitor (parec, 5 ms fragments) notes when it receives the first loud samples (parec). "
+  "Inside the session, bench/meter_watch.cpp reads the meter's left level readout about every millisecond "
+  "(GetWindowText of another process's control: no message to the meter) and notes each change; the first "
+  f"readout of at least {LOUD} after the step shows it. All three use the wall clock (Linux "
+  "clock_gettime and Wine's precise system time, the same clock). The meter's own share is readout − parec: "
+  "what the meter adds beyond what any recorder of the sound server gets. A second pass does the same with "
+  "the floor program, which notes when it copied the first loud half.")
+w("")
+w("| Path | median | 95th percentile | min | max | steps |")
+w("|---|---|---|---|---|---|")
+
+
+def latency_row(label, values):
+    w(f"| {label} | {fmt(median(values), 1)} ms | {fmt(percentile(values, 95), 1)} ms | "
+      f"{fmt(min(values) if values else float('nan'), 1)} ms | {fmt(max(values) if values else float('nan'), 1)} ms | "
+      f"{len(values)} |")
+
+
+latency_row("sound server: write → parec (meter pass)", lat_meter["server"])
+latency_row("meter, all: write → readout", lat_meter["total"])
+latency_row("**meter's own share: parec → readout**", lat_meter["share"])
+latency_row("sound server: write → parec (floor pass)", lat_floor["server"])
+latency_row("floor program: parec → copied half", lat_floor["share"])
+w("")
+w(f"Target: median of the meter's own share at most {LATENCY_TARGET_MS:.0f} ms: {yes(share_median <= LATENCY_TARGET_MS)}.")
+w("")
+errors = []
+if lat_meter["poll"]:
+    errors.append(f"the readout is read every {fmt(lat_meter['poll'][0], 2)} ms (median; 95th percentile "
+                  f"{fmt(lat_meter['poll'][1], 2)} ms, longest {fmt(lat_meter['poll'][2], 1)} ms), so a readout is seen "
+                  "up to that late")
+if lat_meter["read_ms"]:
+    errors.append(f"parec delivers in reads {fmt(lat_meter['read_ms'][0], 1)} ms apart (95th percentile "
+                  f"{fmt(lat_meter['read_ms'][1], 1)} ms): its time of a step is late by up to one read, which makes the "
+                  "meter's share look smaller by as much")
+errors.append("the clocks are one clock; stamping costs microseconds")
+w("Errors of the method: " + "; ".join(errors) + ". Steps without a match within 0.9 s: "
+  f"{lat_meter['steps'] - lat_meter['matched']} (meter pass), {lat_floor['steps'] - lat_floor['matched']} (floor pass); "
+  f"extra loud onsets that the recorder saw (gaps in the played tone): {lat_meter['unmatched_parec']} and "
+  f"{lat_floor['unmatched_parec']}.")
+w("")
+w("What the share is made of: the data reach Wine's DirectSound buffer in 10 ms periods of its sound "
+  "driver; the step must then wait for the end of its half (0 to 23.2 ms at 44.1 kHz), for the next pass "
+  "of the capture thread (0 to about 11 ms) and for the next 50 ms timer tick (0 to 50 ms). The floor "
+  "program's share is the same path without the timer tick.")
+
+# ---------------------------------------------------------------- section 4
+w("")
+w(f"## 4. Memory and handles over {machine.get('soak_minutes')} minutes")
+w("")
+w("Method: the meter runs with the tone; bench/meter_watch.cpp, inside the same Wine session, selects the "
+  "next entry of the device list every 10 s and sends the dialog WM_COMMAND with LBN_SELCHANGE for the list "
+  "(id 1004), as the list box would, and every 10 s reads: resident memory (VmRSS of /proc/PID/status), the "
+  "meter's GDI and USER objects, its kernel handles, windows and threads.")
+probe = [line for line in soak_header if "GetGuiResources" in line]
+w("")
+if probe:
+    w(f"GetGuiResources on the meter's process handle: `{probe[0].lstrip('# ')}` (120 is ERROR_CALL_NOT_IMPLEMENTED: "
+      "in Wine it is a stub that answers 0). So the GDI objects are counted in the process's GDI handle table "
+      "(Wine keeps it as Windows does, at the address in the process's PEB; read with ReadProcessMemory; stock "
+      "objects included), the USER objects as the windows the process owns, and the kernel handles from the "
+      "system handle list (GetProcessHandleCount answers 0 in Wine).")
+w("")
+if soak:
+    last = soak[-1]
+    w(f"{len(soak)} samples, {int(last['switches'])} device switches; the level readout showed the tone (at least "
+      f"{LOUD}) in {sum(1 for s in soak if s['left_readout'] >= LOUD)} of them.")
+    w("")
+    w("| | first sample | at 1 minute | smallest after 1 minute | largest after 1 minute | last | "
+      "trend after 1 minute per minute |")
+    w("|---|---|---|---|---|---|---|")
+    for key, label in SOAK_SERIES:
+        if not at_minute:
+            w(f"| {label} | {soak[0][key]:.0f} | n/a | | | {last[key]:.0f} | |")
+            continue
+        values = [s[key] for s in after_minute]
+        w(f"| {label} | {soak[0][key]:.0f} | {at_minute[key]:.0f} | {min(values):.0f} | {max(values):.0f} | "
+          f"{last[key]:.0f} | {fmt(slope_per_minute(key), 2)} |")
+    w("")
+    w(f"Target, no growth after the first minute: {yes(soak_met)}. Counts must never exceed their value at one "
+      f"minute; resident memory must stay within {RSS_NOISE_KB} kB of it (heap and Wine noise).")
+
+# ---------------------------------------------------------------- section 5
+w("")
+w("## 5. Level computation speed")
+w("")
+w("Method: bench/level_speed.cpp runs under Wine and times MeasureBlockLevels (capture/channel_levels.h) over "
+  "1024-frame stereo 16-bit blocks (8 different blocks, all in cache, as in the meter) and memcpy of the "
+  "same 4096 bytes, each for 2 s per round, 3 rounds per run; a sample is one 16-bit value (2048 per "
+  "block). Error: the performance counter's resolution is far below the 2 s rounds; the range shows the "
+  "spread between rounds.")
+w("")
+w("| | samples per second, median (range) |")
+w("|---|---|")
+w(f"| MeasureBlockLevels | {spread([v / 1e6 for v in measure_rates], 0)} million |")
+w(f"| memcpy | {spread([v / 1e6 for v in memcpy_rates], 0)} million |")
+w("")
+w(f"memcpy ÷ measurement: {fmt(speed_ratio, 1)}. One block of the meter (2048 samples) is measured in "
+  f"{fmt(2048 / median(measure_rates) * 1e6, 2)} µs; at 44.1 kHz that is "
+  f"{fmt(43.07 * 2048 / median(measure_rates) * 100, 4)} % of one core.")
+
+with open(OUT, "w") as f:
+    f.write("\n".join(out) + "\n")

@@ -1,0 +1,337 @@
+#!/usr/bin/env bash
+# Benchmarks of the meter under Wine (`make bench`):   bench/run.sh BUILD_DIR
+#
+# Everything runs in one private session (an Xvfb display and a PulseAudio server whose null
+# sink's monitor is the default capture source, see scripts/testenv.sh) and in a Wine prefix of
+# the benchmark's own, with the same tone played into the sink throughout. The session is
+# stopped at the end, also on failure. Raw data go to BUILD_DIR/bench/data, the report to
+# bench/results.md.
+#
+#   BENCH_SOAK_MINUTES      length of the memory and handle run (default 30)
+#   BENCH_RUNS              repetitions of the CPU, coverage and speed measurements (default 3)
+#   BENCH_CPU_SECONDS       length of each CPU window (default 30)
+#   BENCH_COVERAGE_SECONDS  length of each block coverage run (default 30)
+#   BENCH_LATENCY_STEPS     steps of the latency measurement (default 30)
+#   BENCH_PARTS             which parts to run (default "speed cpu coverage latency soak")
+#   BENCH_RESULTS           where the report goes (default bench/results.md)
+set -euo pipefail
+
+build=$(cd "${1:?usage: bench/run.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+soak_minutes=${BENCH_SOAK_MINUTES:-30}
+runs=${BENCH_RUNS:-3}
+cpu_seconds=${BENCH_CPU_SECONDS:-30}
+coverage_seconds=${BENCH_COVERAGE_SECONDS:-30}
+latency_steps=${BENCH_LATENCY_STEPS:-30}
+parts=${BENCH_PARTS:-speed cpu coverage latency soak}
+results=${BENCH_RESULTS:-$here/results.md}
+warm_up=5  # seconds a program runs before its CPU is counted
+
+meter=$build/app/Quorvel.exe
+probe=$build/tests/meter_probe.exe
+programs=$build/bench
+work=$build/bench
+data=$work/data
+session=$work/session
+prefix=$build/wine/bench
+
+for file in "$meter" "$probe" "$programs/capture_floor.exe" "$programs/block_coverage.exe" \
+            "$programs/level_speed.exe" "$programs/meter_watch.exe"; do
+  [[ -f "$file" ]] || { echo "bench: $file is missing; run make build first" >&2; exit 1; }
+done
+
+log() { echo "bench: $*"; }
+
+# ---- What only the benchmark needs: the native meter to compare with, strace for the analysis.
+install_missing() {
+  local missing=() package status
+  for package in pavumeter strace python3; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+  done
+  [[ ${#missing[@]} -eq 0 ]] && return 0
+  local sudo=()
+  if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "bench: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+  fi
+  log "installing ${missing[*]}"
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+# python3 may come from elsewhere than Debian's package; any python3 on the path does.
+command -v python3 >/dev/null && command -v pavumeter >/dev/null && command -v strace >/dev/null || install_missing
+
+# ---- The session, the prefix, and everything started here goes away at the end.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d" WINEPREFIX=$prefix
+start_bg() {
+  "$@" &
+  last_pid=$!
+}
+cleanup() {
+  local pid
+  # Only jobs of this script that are still running: never a process id that may have been reused.
+  for pid in $(jobs -pr); do kill "$pid" 2>/dev/null || true; done
+  wineserver -k 2>/dev/null || true
+  "$root/scripts/testenv.sh" stop "$session" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+init_prefix() {
+  [[ -f "$prefix/.quorvel-ready" ]] && return 0
+  log "creating the Wine prefix $prefix"
+  mkdir -p "$prefix"
+  (unset DISPLAY WAYLAND_DISPLAY
+   wineboot -i >/dev/null 2>&1
+   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+   wineserver -w)
+  touch "$prefix/.quorvel-ready"
+}
+
+rm -rf "$data"
+mkdir -p "$data"
+init_prefix
+"$root/scripts/testenv.sh" start "$session" >/dev/null
+# shellcheck disable=SC1091
+. "$session/env.sh"
+xvfb_pid=$(cat "$session/xvfb.pid")
+pulse_pid=$(cat "$session/pulse.pid")
+
+# One wineserver for the whole run, with the prefix's services started once.
+wineserver -p
+wine "$probe" gone 0.1 >/dev/null 2>&1 || true
+sleep 3
+
+# ---- The tone: 441 Hz at half scale in both channels (level 128), played throughout.
+tone_pid=
+start_tone() {
+  sox -q -n -r 44100 -c 2 -b 16 -e signed-integer -t raw - synth 36000 sine 441 vol 0.5 |
+    pacat --raw --rate=44100 --channels=2 --format=s16le --device="$QUORVEL_SINK" --latency-msec=20 &
+  tone_pid=$!
+  echo "$tone_pid" >"$session/players/tone.pid"
+  sleep 1
+}
+stop_tone() {
+  [[ -n "$tone_pid" ]] && kill "$tone_pid" 2>/dev/null || true
+  wait "$tone_pid" 2>/dev/null || true
+  tone_pid=
+  rm -f "$session/players/tone.pid"
+}
+
+start_meter() {
+  start_bg wine "$meter"
+  meter_pid=$last_pid
+  wine "$probe" wait 30 >/dev/null || { echo "bench: the meter window did not appear" >&2; exit 1; }
+}
+close_meter() {
+  wine "$probe" close >/dev/null || true
+  wine "$probe" gone 20 >/dev/null || kill "$meter_pid" 2>/dev/null || true
+  wait "$meter_pid" 2>/dev/null || true
+}
+
+# ---- Machine.
+{
+  echo "date=$(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo "nproc=$(nproc)"
+  echo "cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
+  echo "kernel=$(uname -r)"
+  echo "wine=$(wine --version 2>/dev/null | tail -1)"
+  echo "pavumeter=$(dpkg-query -W -f='${Version}' pavumeter 2>/dev/null)"
+  echo "pulseaudio=$(pulseaudio --version 2>/dev/null | head -1)"
+  echo "memory=$(free -h | awk '/^Mem:/ {print $2}')"
+  echo "soak_minutes=$soak_minutes"
+  echo "runs=$runs"
+  echo "cpu_seconds=$cpu_seconds"
+  echo "coverage_seconds=$coverage_seconds"
+  echo "load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)"
+} >"$data/machine.txt"
+
+start_tone
+
+# ---- 5. Speed of the block measurement against memcpy.
+if [[ " $parts " == *" speed "* ]]; then
+  log "level computation speed"
+  for run in $(seq "$runs"); do
+    wine "$programs/level_speed.exe" 3 2 | tr -d '\r' | sed "s/^/run $run /" >>"$data/speed.txt"
+  done
+fi
+
+# ---- 1. CPU cost of the meter, the floor, the native meter and the experiments beside them.
+# Each condition runs for warm_up + cpu_seconds; its CPU is counted over the last cpu_seconds.
+cpu_window() {  # CONDITION RUN [PID]
+  local line
+  line=$(python3 "$here/cpu_window.py" "$cpu_seconds" "$prefix" "$xvfb_pid" "$pulse_pid" ${3:+"$3"})
+  echo "run=$2 condition=$1 $line" >>"$data/cpu.txt"
+}
+cpu_condition() {  # CONDITION RUN
+  local condition=$1 run=$2 pid length=$((warm_up + cpu_seconds + 5))
+  case "$condition" in
+    idle)
+      sleep "$warm_up"
+      cpu_window idle "$run"
+      ;;
+    meter | meter_minimized | meter_xresources)
+      # Every desktop session loads X resources; without any, Xlib reads the resource files
+      # again each time Wine selects a font. The experiment loads one harmless resource.
+      [[ $condition == meter_xresources ]] &&
+        xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER $'quorvelbench.session:\tprivate\n'
+      start_meter
+      [[ $condition == meter_minimized ]] && wine "$programs/meter_watch.exe" show minimize
+      sleep "$warm_up"
+      cpu_window "$condition" "$run" "$meter_pid"
+      close_meter
+      [[ $condition == meter_xresources ]] && xprop -root -remove RESOURCE_MANAGER
+      ;;
+    floor | floor_sleep)
+      if [[ $condition == floor ]]; then
+        start_bg wine "$programs/capture_floor.exe" "$length"
+      else
+        start_bg wine "$programs/capture_floor.exe" "$length" --sleep
+      fi
+      pid=$last_pid
+      sleep "$warm_up"
+      cpu_window "$condition" "$run" "$pid"
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+      ;;
+    engine)
+      start_bg wine "$programs/block_coverage.exe" "$length" 4S16
+      pid=$last_pid
+      sleep "$warm_up"
+      cpu_window engine "$run" "$pid"
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+      ;;
+    pavumeter)
+      start_bg pavumeter --record
+      pid=$last_pid
+      sleep "$warm_up"
+      cpu_window pavumeter "$run" "$pid"
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+      ;;
+  esac
+  sleep 2
+}
+
+# Wineserver requests and system calls of one program over a few seconds.
+trace_requests() {  # CONDITION
+  local condition=$1 pid seconds=10 trace=$work/server-trace.log from to
+  wineserver -k
+  sleep 1
+  start_bg wineserver -f -d1 -p 2>"$trace"
+  wine "$probe" gone 0.1 >/dev/null 2>&1 || true
+  sleep 3
+  [[ $condition == meter_xresources ]] &&
+    xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER $'quorvelbench.session:\tprivate\n'
+  case "$condition" in
+    meter | meter_xresources) start_meter; pid=$meter_pid ;;
+    floor) start_bg wine "$programs/capture_floor.exe" 60; pid=$last_pid ;;
+    idle) pid= ;;
+  esac
+  sleep "$warm_up"
+  from=$(stat -c %s "$trace")
+  if [[ -n "$pid" ]]; then
+    timeout "$seconds" strace -c -p "$pid" -o "$data/syscalls_main_$condition.txt" >/dev/null 2>&1 || true
+  else
+    sleep "$seconds"
+  fi
+  to=$(stat -c %s "$trace")
+  case "$condition" in
+    meter | meter_xresources) close_meter ;;
+    floor) kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true ;;
+  esac
+  [[ $condition == meter_xresources ]] && xprop -root -remove RESOURCE_MANAGER
+  # Requests, not their replies: "0110: get_message( ..." but not "0110: get_message() = ...".
+  python3 - "$trace" "$from" "$to" "$seconds" >"$data/requests_$condition.txt" <<'EOF'
+import collections, re, sys
+trace, start, end, seconds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4])
+with open(trace, "rb") as f:
+    f.seek(start)
+    text = f.read(end - start).decode(errors="replace")
+counts = collections.Counter(re.findall(r"^[0-9a-f]+: ([a-z_]+)\( ", text, re.M))
+for name, count in counts.most_common():
+    print(f"{name} {count / seconds:.1f}")
+EOF
+  wineserver -k
+  sleep 1
+  wineserver -p
+  wine "$probe" gone 0.1 >/dev/null 2>&1 || true
+  sleep 3
+}
+
+if [[ " $parts " == *" cpu "* ]]; then
+  conditions=(meter floor pavumeter idle meter_minimized meter_xresources engine floor_sleep)
+  for run in $(seq "$runs"); do
+    # A different order in each run, so that slow drifts of the machine spread over all.
+    count=${#conditions[@]}
+    for index in $(seq 0 $((count - 1))); do
+      condition=${conditions[$(((index + run - 1) % count))]}
+      log "CPU run $run/$runs: $condition"
+      cpu_condition "$condition" "$run"
+    done
+  done
+  for condition in idle floor meter meter_xresources; do
+    log "wineserver requests and system calls: $condition"
+    trace_requests "$condition"
+  done
+fi
+
+# ---- 2. Block coverage at four rates; the floor program runs beside the engine and tells how
+# the device's positions move and how far apart the polls are.
+floor_stats() {  # RUN FORMAT
+  wine "$programs/capture_floor.exe" "$((coverage_seconds + 1))" --format "$2" --stats | tr -d '\r' |
+    paste -sd' ' | sed "s/^/run=$1 kind=floor /" >>"$data/coverage_floor.txt"
+}
+if [[ " $parts " == *" coverage "* ]]; then
+  for run in $(seq "$runs"); do
+    for format in 1S16 4S16 48S16 96S16; do
+      log "block coverage run $run/$runs: $format"
+      floor_stats "$run" "$format" &
+      floor_job=$!
+      wine "$programs/block_coverage.exe" "$coverage_seconds" "$format" | tr -d '\r' |
+        paste -sd' ' | sed "s/^/run=$run kind=engine /" >>"$data/coverage.txt"
+      wait "$floor_job"
+    done
+  done
+fi
+
+# ---- 3. Latency from a step of the played signal to the first readout that shows it. The
+# player and a plain recorder of the monitor (parec) note the step; the meter's readout is
+# watched from inside the session; the floor program sees the same kind of steps in a second
+# pass, for the part that DirectSound under Wine adds.
+if [[ " $parts " == *" latency "* ]]; then
+  stop_tone
+  log "latency: the meter, $latency_steps steps"
+  start_meter
+  watch_seconds=$((8 + 2 * latency_steps))
+  wine "$programs/meter_watch.exe" readouts "$watch_seconds" | tr -d '\r' >"$data/latency_meter_readouts.txt" &
+  watch_job=$!
+  sleep 1
+  python3 "$here/latency.py" "$latency_steps" "$data/latency_meter_steps.txt"
+  wait "$watch_job"
+  close_meter
+
+  log "latency: the floor program, $latency_steps steps"
+  wine "$programs/capture_floor.exe" "$watch_seconds" --steps | tr -d '\r' >"$data/latency_floor_readouts.txt" &
+  floor_job=$!
+  sleep 2
+  python3 "$here/latency.py" "$latency_steps" "$data/latency_floor_steps.txt"
+  wait "$floor_job"
+  start_tone
+fi
+
+# ---- 4. Memory and handles over a long run with a device switch every 10 seconds.
+if [[ " $parts " == *" soak "* ]]; then
+  log "memory and handles: $soak_minutes minutes"
+  start_meter
+  wine "$programs/meter_watch.exe" soak "$((soak_minutes * 60))" 10 10 "$meter_pid" | tr -d '\r' >"$data/soak.txt"
+  close_meter
+fi
+
+echo "load_at_end=$(cut -d' ' -f1-3 /proc/loadavg)" >>"$data/machine.txt"
+stop_tone
+python3 "$here/report.py" "$data" "$results"
+log "results in $results"
