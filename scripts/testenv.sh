@@ -32,7 +32,7 @@ stop_session() {
     kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
     rm -f "$dir/xvfb.pid"
   fi
-  rm -f "$dir/env.sh"
+  rm -f "$dir/env.sh" "$dir"/*.raw  # signals written by the tests
 }
 
 start_display() {

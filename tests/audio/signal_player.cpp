@@ -53,7 +53,7 @@ bool SignalPlayer::RunScript(const std::string& arguments) {
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    WaitForSingleObject(process.hProcess, 10000);
+    // Wine gives no waitable handle for a Unix child: the script runs on in the background.
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
@@ -63,13 +63,18 @@ bool SignalPlayer::Play(const StereoSignal& signal, const char* name) {
     Stop();
     std::string session = Environment("QUORVEL_TESTENV");
     if (session.empty()) return false;
-    std::string unixFile = session + "/" + name + ".raw";
+    // A fresh name each time: a stop still running in the background never hits the new player.
+    static int plays = 0;
+    m_name = std::string(name) + "-" + std::to_string(++plays);
+    std::string unixFile = session + "/" + m_name + ".raw";
     FILE* file = std::fopen(WindowsPathOf(unixFile).c_str(), "wb");
     if (!file) return false;
     size_t written = std::fwrite(signal.samples.data(), sizeof(SHORT), signal.samples.size(), file);
     std::fclose(file);
-    if (written != signal.samples.size()) return false;
-    m_name = name;
+    if (written != signal.samples.size()) {
+        m_name.clear();
+        return false;
+    }
     return RunScript("start " + unixFile + " " + m_name);
 }
 
