@@ -77,5 +77,3 @@ CString FormatDisplayName(DWORD formatCode) {
     if (const FormatRow* row = FindRow(formatCode)) return CString(row->displayName);
     return CString(formatCode == 0 ? "invalid format" : "unknow default");
 }
-
-bool IsStandardFormat(DWORD formatCode) { return FindRow(formatCode) != nullptr; }

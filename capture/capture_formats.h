@@ -15,6 +15,3 @@ bool FindFallbackFormat(DWORD formatMask, DWORD* formatCode);
 
 // "44.1kHz stereo 16bit" and the like; "invalid format" for 0, "unknow default" for anything else.
 CString FormatDisplayName(DWORD formatCode);
-
-// True when the code is exactly one of the twenty formats.
-bool IsStandardFormat(DWORD formatCode);

@@ -9,5 +9,4 @@ public:
     void* GetItemDataPtr(int index) { return (void*)SendMessage(LB_GETITEMDATA, index, 0); }
     int GetCurSel() { return (int)SendMessage(LB_GETCURSEL); }
     int SetCurSel(int index) { return (int)SendMessage(LB_SETCURSEL, index); }
-    int GetCount() { return (int)SendMessage(LB_GETCOUNT); }
 };

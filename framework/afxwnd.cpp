@@ -77,14 +77,6 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     return SubclassWindow(::GetDlgItem(parent->m_hWnd, (int)id));
 }
 
-HWND CWnd::UnsubclassWindow() {
-    HWND window = m_hWnd;
-    if (!window) return nullptr;
-    if (m_pfnSuper) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    Detach();
-    return window;
-}
-
 CWnd* CWnd::AdoptTemporary(HWND control, std::unique_ptr<CWnd> wrapper) {
     wrapper->m_hWnd = control;
     wrapper->m_wrapperOnly = true;
@@ -104,8 +96,6 @@ void CWnd::GetWindowText(CString& text) const {
     text.ReleaseBuffer(copied >= 0 && copied <= length ? copied : 0);
 }
 
-int CWnd::GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
-
 void CWnd::SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(m_hWnd, id, text); }
 
 void CWnd::GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
@@ -121,15 +111,7 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     ::MoveWindow(m_hWnd, x, y, width, height, repaint);
 }
 
-void CWnd::Invalidate(BOOL erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
-
-BOOL CWnd::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
-
 BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
-
-BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
-
-CWnd* CWnd::GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse) { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
 
@@ -139,10 +121,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::PostMessageA(m_hWnd, message, wParam, lParam);
-}
-
 HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
     return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
 }
@@ -150,8 +128,6 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
 HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)); }
 
 CMenu CWnd::GetSystemMenu(BOOL revert) const { return CMenu(::GetSystemMenu(m_hWnd, revert)); }
-
-BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 

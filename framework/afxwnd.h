@@ -22,15 +22,12 @@ public:
 
     HWND m_hWnd;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
     // The object attached to the window, or null.
     static CWnd* FromHandlePermanent(HWND window);
 
     // Attaches this object to an existing window and routes its messages through the map.
     BOOL SubclassWindow(HWND window);
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
-    HWND UnsubclassWindow();
 
     // The control as an object of this window: its attached object, or a wrapper of type T
     // that this window keeps until it is destroyed. Null when there is no such control.
@@ -40,25 +37,18 @@ public:
 
     void SetWindowText(const char* text);
     void GetWindowText(CString& text) const;
-    int GetWindowTextLength() const;
     void SetDlgItemText(int id, const char* text);
     void GetClientRect(LPRECT rect) const;
     void GetWindowRect(LPRECT rect) const;
     void ScreenToClient(LPRECT rect) const;
     void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
-    void Invalidate(BOOL erase = TRUE);
-    BOOL ShowWindow(int command);
     BOOL IsIconic() const;
-    BOOL EnableWindow(BOOL enable);
-    CWnd* GetParent() const;
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse);
     BOOL KillTimer(UINT_PTR id);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     HICON SetIcon(HICON icon, BOOL bigIcon);
     HFONT GetFont() const;
     CMenu GetSystemMenu(BOOL revert) const;
-    BOOL DestroyWindow();
 
     // Gives the window a chance at a message before it is translated and dispatched;
     // nonzero when it has been handled.
@@ -98,14 +88,12 @@ protected:
     static const AFX_MSGMAP* GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const;
 
-    // Attaching without subclassing, for windows the framework created with its own procedure.
-    void AttachPermanent(HWND window);
-
     WNDPROC m_pfnSuper;  // the original procedure of a subclassed window
     bool m_wrapperOnly;  // a wrapper of a control it neither owns nor subclasses
 
 private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    void AttachPermanent(HWND window);
     void Detach();
     CWnd* AdoptTemporary(HWND control, std::unique_ptr<CWnd> wrapper);
 
