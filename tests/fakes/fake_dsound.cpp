@@ -149,6 +149,7 @@ void FakeDirectSound::Reset() {
     m_lastDeviceId = nullptr;
     m_lastPollingThread = 0;
     m_positionQueries = 0;
+    m_lockCalls = 0;
     m_lastDesc = DSCBUFFERDESC();
     m_lastFormat = WAVEFORMATEX();
     m_currentBuffer = nullptr;
@@ -210,6 +211,16 @@ DWORD FakeDirectSound::LastPollingThread() {
 int FakeDirectSound::PositionQueries() {
     CSingleLock lock(m_lock);
     return m_positionQueries;
+}
+
+int FakeDirectSound::LockCalls() {
+    CSingleLock lock(m_lock);
+    return m_lockCalls;
+}
+
+int FakeDirectSound::LockCalled() {
+    CSingleLock lock(m_lock);
+    return ++m_lockCalls;
 }
 
 DSCBUFFERDESC FakeDirectSound::LastBufferDesc() {
@@ -359,7 +370,8 @@ STDMETHODIMP FakeCaptureBuffer::Lock(DWORD offset, DWORD bytes, void** region1, 
     FakeDirectSound& fake = FakeDirectSound::Get();
     fake.Log(Describe("Lock", offset, bytes));
     if (m_dead) fake.UsedAfterRelease();
-    if (FAILED(fake.script.lockResult)) return fake.script.lockResult;
+    int call = fake.LockCalled();
+    if (FAILED(fake.script.lockResult) && call >= fake.script.lockFailsFromCall) return fake.script.lockResult;
     if (!region1 || !length1 || flags != 0 || offset >= m_data.size() || bytes > m_data.size())
         return DSERR_INVALIDPARAM;
     DWORD first = bytes <= m_data.size() - offset ? bytes : (DWORD)m_data.size() - offset;

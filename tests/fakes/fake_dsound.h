@@ -24,6 +24,7 @@ struct FakeScript {
     HRESULT createBufferResult = DS_OK;
     HRESULT bufferQueryResult = S_OK;
     HRESULT lockResult = DS_OK;
+    int lockFailsFromCall = 1;     // a failing lockResult applies from this Lock call on (1: the first)
     HRESULT unlockResult = DS_OK;
     // Every position query moves both positions on by this many bytes (0: they stand still).
     DWORD advancePerQuery = 0;
@@ -50,6 +51,7 @@ public:
     const GUID* LastDeviceId();
     DWORD LastPollingThread();                  // the thread of the latest position query
     int PositionQueries();
+    int LockCalls();                            // Lock calls on any buffer since Reset
     DSCBUFFERDESC LastBufferDesc();             // as handed to CreateCaptureBuffer (format copied)
     WAVEFORMATEX LastBufferFormat();
 
@@ -66,6 +68,7 @@ public:
     void CaptureCreated();
     void DeviceIdSeen(const GUID* id);
     void PositionQueried();
+    int LockCalled();                           // counts the call; returns its number, from 1
     CCriticalSection& Lock() { return m_lock; }
 
 private:
@@ -78,6 +81,7 @@ private:
     const GUID* m_lastDeviceId = nullptr;
     DWORD m_lastPollingThread = 0;
     int m_positionQueries = 0;
+    int m_lockCalls = 0;
     DSCBUFFERDESC m_lastDesc = {};
     WAVEFORMATEX m_lastFormat = {};
     FakeCaptureBuffer* m_currentBuffer = nullptr;
