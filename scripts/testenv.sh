@@ -4,12 +4,13 @@
 #
 #   testenv.sh start DIR [--no-display]   start both (or only the sound server); writes DIR/env.sh
 #   testenv.sh stop DIR                   stop everything started under DIR (also Wine, players)
+#   testenv.sh restart-sound DIR          start the sound server of DIR anew (a test killed it)
 #
 # DIR/env.sh exports DISPLAY, PULSE_SERVER and QUORVEL_SINK for the programs of the session.
 set -euo pipefail
 
-command=${1:?usage: testenv.sh start|stop DIR}
-dir=${2:?usage: testenv.sh start|stop DIR}
+command=${1:?usage: testenv.sh start|stop|restart-sound DIR}
+dir=${2:?usage: testenv.sh start|stop|restart-sound DIR}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 sink=quorvel_sink
@@ -80,12 +81,22 @@ case "$command" in
     } >"$dir/env.sh"
     echo "testenv: display ${display:-none}, sound server $dir/xdg/pulse/native"
     ;;
+  restart-sound)
+    # The same server at the same address; the display and env.sh stay as they are.
+    if [[ -f "$dir/pulse.pid" ]]; then
+      old=$(cat "$dir/pulse.pid")
+      [[ "$(cat "/proc/$old/comm" 2>/dev/null)" == pulseaudio ]] && kill -KILL "$old" 2>/dev/null || true
+      rm -f "$dir/pulse.pid"
+    fi
+    start_sound
+    echo "testenv: sound server $dir/xdg/pulse/native started again"
+    ;;
   stop)
     stop_session
     echo "testenv: stopped"
     ;;
   *)
-    echo "usage: testenv.sh start|stop DIR" >&2
+    echo "usage: testenv.sh start|stop|restart-sound DIR" >&2
     exit 2
     ;;
 esac

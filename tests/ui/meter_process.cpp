@@ -87,9 +87,12 @@ std::string ListEntryText(HWND list, int index) {
     return text;
 }
 
-bool MeterProcess::Start(std::string* error) {
-    std::string path = ProgramWindowsPath();
+bool MeterProcess::Start(std::string* error) { return StartProgram(ProgramUnixPath(), "", error); }
+
+bool MeterProcess::StartProgram(const std::string& unixPath, const std::string& arguments, std::string* error) {
+    std::string path = WindowsPathOf(unixPath);
     std::string commandLine = "\"" + path + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

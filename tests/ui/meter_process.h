@@ -17,6 +17,8 @@ public:
 
     // Starts the program with CreateProcessA and waits for its meter window.
     bool Start(std::string* error);
+    // The same for another program of the build that shows the meter window (a Unix path).
+    bool StartProgram(const std::string& unixPath, const std::string& arguments, std::string* error);
     // Starts it from a Unix shell whose sound server address leads nowhere; returns once the
     // process has shown its first window (a message box comes before the meter).
     bool StartWithoutSoundServer(std::string* error);

@@ -109,3 +109,24 @@ bool ReadProgramCpuSeconds(double* seconds, std::string* report) {
     }
     return processes == 1;  // exactly the one program under test
 }
+
+bool ReadProgramThreads(int* threads, std::string* report) {
+    *threads = 0;
+    if (!RunScript("process_threads.sh", "", 10000, report) || !LastLineIs(*report, "done")) return false;
+    std::istringstream lines(*report);
+    std::string line;
+    int processes = 0;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        unsigned long pid;
+        int count;
+        if (!(fields >> pid >> count)) continue;
+        *threads = count;
+        ++processes;
+    }
+    return processes == 1 && *threads > 0;  // exactly the one program under test
+}
+
+bool ChangeSoundServer(const char* command, std::string* report) {
+    return RunScript("sound_server.sh", command, 30000, report) && LastLineIs(*report, "ok");
+}

@@ -26,3 +26,10 @@ bool ChangeSink(const char* command, std::string* report);
 
 // Processor time used so far by the running Quorvel.exe of this Wine prefix, read from /proc.
 bool ReadProgramCpuSeconds(double* seconds, std::string* report);
+
+// Threads of the running Quorvel.exe of this Wine prefix (Wine's own among them), from /proc.
+bool ReadProgramThreads(int* threads, std::string* report);
+
+// The session's sound server: "stop" (SIGSTOP), "continue" (SIGCONT), "kill" (SIGKILL),
+// "restart" (started again as the session began).
+bool ChangeSoundServer(const char* command, std::string* report);
