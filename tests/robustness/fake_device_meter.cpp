@@ -1,0 +1,80 @@
+// The real meter window on a scripted capture device: every position query completes a half,
+// and from the N-th buffer lock on (N, the first argument) locking fails, so that the capture
+// thread raises its error box. Started by the robustness tests, which answer the boxes and close
+// the window from outside. Exit code 0 only when every capture object and buffer was released
+// exactly once and none was used after its release.
+//   fake_device_meter.exe N
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "framework/afxwinapp.h"
+#include "tests/fakes/fake_dsound.h"
+#include "ui/meter_dialog.h"
+
+namespace {
+
+const int kExitFakeLeft = 3;    // a capture object or buffer was not released, or too often
+const int kExitBadArgument = 4;
+
+void Complain(const char* text) {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD written = 0;
+    if (error && error != INVALID_HANDLE_VALUE) WriteFile(error, text, (DWORD)lstrlenA(text), &written, nullptr);
+}
+
+class CFakeDeviceMeterApp : public CWinApp {
+public:
+    // Named like the program, so that its boxes carry the program's title.
+    CFakeDeviceMeterApp() : CWinApp("Quorvel"), m_exitCode(0) {}
+
+    BOOL InitInstance() override {
+        int failingLock = __argc > 1 ? std::atoi(__argv[1]) : 0;
+        if (failingLock < 1) {
+            Complain("usage: fake_device_meter.exe N (the first buffer lock that fails, from 1)\n");
+            m_exitCode = kExitBadArgument;
+            return FALSE;
+        }
+        CoInitialize(nullptr);  // result deliberately ignored: the dialog initialises it too
+        FakeDirectSound& fake = FakeDirectSound::Get();
+        fake.Reset();
+        fake.script.advancePerQuery = 4097;  // with a buffer of 8192 bytes: a half at every pass
+        fake.script.lockResult = DSERR_INVALIDCALL;
+        fake.script.lockFailsFromCall = failingLock;
+        fake.Install();
+
+        InitCommonControls();
+        CWinApp::InitInstance();
+        {
+            CMeterDialog dialog;
+            m_pMainWnd = &dialog;
+            dialog.DoModal();  // result deliberately ignored, as the program does
+            m_pMainWnd = nullptr;
+        }
+        fake.Uninstall();
+
+        char report[160];
+        std::snprintf(report, sizeof(report), "fake device: %d locks, %d live, %d released too often, %d used after release\n",
+                      fake.LockCalls(), fake.LiveObjects(), fake.OverReleases(), fake.UsesAfterRelease());
+        Complain(report);
+        if (fake.LiveObjects() != 0 || fake.OverReleases() != 0 || fake.UsesAfterRelease() != 0)
+            m_exitCode = kExitFakeLeft;
+        return FALSE;
+    }
+
+    int ExitInstance() override { return m_exitCode; }
+
+private:
+    int m_exitCode;
+};
+
+CFakeDeviceMeterApp theApp;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand) {
+    return AfxWinMain(instance, previous, commandLine, showCommand);
+}
