@@ -2,6 +2,8 @@
 // DirectSound as the meter does (a looping buffer of two halves of 1024 frames), polls it about
 // every 10 ms and copies each completed half. No window, no measurement, no allocation per half.
 //   capture_floor SECONDS [--format 1S16|4S16|48S16|96S16] [--sleep] [--steps] [--stats]
+//   capture_floor SECONDS --reopen   opens, starts, stops and releases the device over and over,
+//                                    printing "reopened N" after each round (for memory growth)
 // --sleep  paces with Sleep instead of a timed wait on an event that is never set
 // --steps  prints "step UNIX_SECONDS LEVEL" for every half that turns loud after a quiet one
 // --stats  prints how far apart the polls were and how far the capture position moved
@@ -56,6 +58,30 @@ double Percentile(std::vector<double> values, double p) {
 
 }  // namespace
 
+// One round of what a device switch does to DirectSound: open, start, capture a little, release.
+bool ReopenOnce(DWORD formatCode) {
+    IDirectSoundCapture* capture = nullptr;
+    if (!Check(CoCreateInstance(CLSID_DirectSoundCapture, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSoundCapture,
+                                reinterpret_cast<void**>(&capture)), "CoCreateInstance"))
+        return false;
+    bool ok = Check(capture->Initialize(&DSDEVID_DefaultCapture), "Initialize");
+    WAVEFORMATEX format = MakeWaveFormat(formatCode);
+    DSCBUFFERDESC desc = {};
+    desc.dwSize = sizeof(desc);
+    desc.dwBufferBytes = 2 * kBlockFrames * format.nBlockAlign;
+    desc.lpwfxFormat = &format;
+    IDirectSoundCaptureBuffer* buffer = nullptr;
+    ok = ok && Check(capture->CreateCaptureBuffer(&desc, &buffer, nullptr), "CreateCaptureBuffer");
+    if (ok) {
+        buffer->Start(DSCBSTART_LOOPING);
+        Sleep(100);
+        buffer->Stop();
+        buffer->Release();
+    }
+    capture->Release();
+    return ok;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: capture_floor SECONDS [--format 4S16] [--sleep] [--steps] [--stats]\n");
@@ -63,12 +89,13 @@ int main(int argc, char** argv) {
     }
     double seconds = std::atof(argv[1]);
     DWORD formatCode = WAVE_FORMAT_4S16;
-    bool useSleep = false, steps = false, stats = false;
+    bool useSleep = false, steps = false, stats = false, reopen = false;
     for (int i = 2; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--format") && i + 1 < argc) formatCode = ParseStereo16Format(argv[++i]);
         else if (!std::strcmp(argv[i], "--sleep")) useSleep = true;
         else if (!std::strcmp(argv[i], "--steps")) steps = true;
         else if (!std::strcmp(argv[i], "--stats")) stats = true;
+        else if (!std::strcmp(argv[i], "--reopen")) reopen = true;
         else formatCode = 0;
     }
     if (formatCode == 0 || seconds <= kWarmUpSeconds) {
@@ -78,6 +105,15 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     CoInitialize(nullptr);  // result deliberately ignored: creation below tells
+    if (reopen) {
+        double until = CounterSeconds() + seconds;
+        for (unsigned long round = 1; CounterSeconds() < until; ++round) {
+            if (!ReopenOnce(formatCode)) return 1;
+            std::printf("reopened %lu\n", round);
+            std::fflush(stdout);
+        }
+        return 0;
+    }
     IDirectSoundCapture* capture = nullptr;
     if (!Check(CoCreateInstance(CLSID_DirectSoundCapture, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSoundCapture,
                                 reinterpret_cast<void**>(&capture)), "CoCreateInstance"))

@@ -329,6 +329,16 @@ if [[ " $parts " == *" soak "* ]]; then
   start_meter
   wine "$programs/meter_watch.exe" soak "$((soak_minutes * 60))" 10 10 "$meter_pid" | tr -d '\r' >"$data/soak.txt"
   close_meter
+  # The same growth without the meter? DirectSound alone, opened and released over and over.
+  log "memory: DirectSound opened and released in a loop"
+  start_bg wine "$programs/capture_floor.exe" 50 --reopen >"$work/reopen.log"
+  reopen_pid=$last_pid
+  sleep 10
+  rss0=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds0=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
+  sleep 30
+  rss1=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds1=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
+  echo "rss_kb_before=$rss0 rounds_before=$rounds0 rss_kb_after=$rss1 rounds_after=$rounds1" >"$data/reopen.txt"
+  wait "$reopen_pid" || true
 fi
 
 echo "load_at_end=$(cut -d' ' -f1-3 /proc/loadavg)" >>"$data/machine.txt"
