@@ -71,9 +71,15 @@ bool CCaptureEngine::Open(DWORD* formatCode, const GUID* deviceId) {
     auto* device = new CCaptureDevice(deviceId);
     bool configured = device->Configure(formatCode, m_blockSize);
 
-    CSingleLock lock(m_lock);
-    m_device = device;
-    m_deviceOpen = configured;
+    {
+        CSingleLock lock(m_lock);
+        // A reentrant Open (from messages dispatched while a failure box was up) may have
+        // stored a wrapper meanwhile: it goes, rather than being overwritten and lost.
+        old = DetachDeviceLocked();
+        m_device = device;
+        m_deviceOpen = configured;
+    }
+    Release(old);
     return configured;
 }
 

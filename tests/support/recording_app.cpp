@@ -5,10 +5,13 @@ CRecordingApp::CRecordingApp() : CWinApp(nullptr), m_released(CreateEventA(nullp
 CRecordingApp::~CRecordingApp() { CloseHandle(m_released); }
 
 int CRecordingApp::DoMessageBox(const char* text, UINT type, UINT) {
+    std::function<void()> action;
     {
         CSingleLock lock(m_lock);
         m_boxes.push_back({text ? text : "", type, GetCurrentThreadId()});
+        action.swap(m_duringNextBox);
     }
+    if (action) action();
     WaitForSingleObject(m_released, INFINITE);
     return IDOK;
 }
@@ -16,6 +19,7 @@ int CRecordingApp::DoMessageBox(const char* text, UINT type, UINT) {
 void CRecordingApp::Reset() {
     CSingleLock lock(m_lock);
     m_boxes.clear();
+    m_duringNextBox = nullptr;
     SetEvent(m_released);
 }
 
@@ -47,3 +51,8 @@ bool CRecordingApp::WaitForBoxes(size_t count, DWORD timeoutMs) {
 void CRecordingApp::HoldBoxes() { ResetEvent(m_released); }
 
 void CRecordingApp::ReleaseBoxes() { SetEvent(m_released); }
+
+void CRecordingApp::DuringNextBox(std::function<void()> action) {
+    CSingleLock lock(m_lock);
+    m_duringNextBox = std::move(action);
+}

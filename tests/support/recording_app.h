@@ -3,6 +3,7 @@
 // be held open to play a user who has not answered yet.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,15 @@ public:
     void HoldBoxes();
     void ReleaseBoxes();
 
+    // Runs once, on the thread of the next box, while that box is "open": what a user could do
+    // meanwhile through the messages the box's own loop dispatches.
+    void DuringNextBox(std::function<void()> action);
+
 private:
     CCriticalSection m_lock;
     std::vector<RecordedBox> m_boxes;
     HANDLE m_released;  // manual-reset; clear while holding
+    std::function<void()> m_duringNextBox;
 };
 
 CRecordingApp& TestApp();

@@ -223,3 +223,24 @@ TEST_F(CaptureEngineTest, DeletingARunningEngineEndsItsThreadFirst) {
     delete engine;  // no Stop: the engine must still not be pulled from under its thread
     EXPECT_FALSE(ThreadAlive(thread));
 }
+
+// A box raised while opening runs a message loop; a second device switch coming through it must
+// not make the first Open lose the wrapper the second one stored.
+TEST_F(CaptureEngineTest, OpenWithinAFailureBoxOfOpen) {
+    auto* engine = new CCaptureEngine;
+    fake->script.initializeResult = DSERR_NODRIVER;
+    bool innerOpened = false;
+    TestApp().DuringNextBox([&] {
+        fake->script.initializeResult = DS_OK;
+        DWORD innerFormat = WAVE_FORMAT_4S16;
+        innerOpened = engine->Open(&innerFormat, nullptr);
+    });
+    DWORD format = WAVE_FORMAT_4S16;
+    EXPECT_FALSE(engine->Open(&format, nullptr)) << "the outer device stays unbound";
+    EXPECT_TRUE(innerOpened);
+    EXPECT_EQ(fake->CaptureObjectsCreated(), 2);
+    EXPECT_EQ(fake->LiveObjects(), 1) << "the inner device is released, the outer one kept";
+    engine->Start();  // the outer, failed Open decides: nothing to start
+    EXPECT_EQ(engine->GetBlockCount(), 0u);
+    delete engine;
+}
