@@ -1,5 +1,7 @@
 #include "tests/ui/meter_process.h"
 
+#include <tlhelp32.h>
+
 #include "res/resource.h"
 #include "tests/audio/signal_player.h"
 #include "tests/ui/session_scripts.h"
@@ -49,6 +51,34 @@ std::string ProgramUnixPath() { return QUORVEL_EXE_UNIX_PATH; }
 
 std::string ProgramWindowsPath() { return WindowsPathOf(QUORVEL_EXE_UNIX_PATH); }
 
+int EndLeftoverPrograms() {
+    std::vector<DWORD> processIds;
+    for (HWND meter : FindDialogs(0, nullptr, true)) {
+        DWORD processId = 0;
+        if (GetWindowThreadProcessId(meter, &processId)) processIds.push_back(processId);
+    }
+    std::string name = ProgramUnixPath().substr(ProgramUnixPath().find_last_of('/') + 1);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+            if (lstrcmpiA(entry.szExeFile, name.c_str()) == 0) processIds.push_back(entry.th32ProcessID);
+        }
+        CloseHandle(snapshot);
+    }
+    int ended = 0;
+    for (DWORD processId : processIds) {
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
+        if (!process) continue;
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && TerminateProcess(process, 1) &&
+            WaitForSingleObject(process, 5000) == WAIT_OBJECT_0)
+            ++ended;
+        CloseHandle(process);
+    }
+    return ended;
+}
+
 std::string WindowText(HWND window) {
     char text[1024] = "";
     GetWindowTextA(window, text, sizeof(text));  // another process's window: no message is sent
@@ -89,7 +119,9 @@ std::string ListEntryText(HWND list, int index) {
 
 bool MeterProcess::Start(std::string* error) { return StartProgram(ProgramUnixPath(), "", error); }
 
-bool MeterProcess::StartProgram(const std::string& unixPath, const std::string& arguments, std::string* error) {
+bool MeterProcess::Launch(std::string* error) { return Launch(ProgramUnixPath(), "", error); }
+
+bool MeterProcess::Launch(const std::string& unixPath, const std::string& arguments, std::string* error) {
     std::string path = WindowsPathOf(unixPath);
     std::string commandLine = "\"" + path + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
@@ -105,43 +137,16 @@ bool MeterProcess::StartProgram(const std::string& unixPath, const std::string& 
     CloseHandle(process.hThread);
     m_process = process.hProcess;
     m_processId = process.dwProcessId;
+    return true;
+}
+
+bool MeterProcess::StartProgram(const std::string& unixPath, const std::string& arguments, std::string* error) {
+    if (!Launch(unixPath, arguments, error)) return false;
     if (!WaitForMeter(kWindowTimeoutMs)) {
         *error = "no meter window within " + std::to_string(kWindowTimeoutMs) + " ms";
         return false;
     }
     return true;
-}
-
-bool MeterProcess::Adopt(DWORD processId) {
-    m_process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, processId);
-    if (!m_process) return false;
-    m_processId = processId;
-    return true;
-}
-
-bool MeterProcess::StartWithoutSoundServer(std::string* error) {
-    m_startedAt = GetTickCount64();
-    std::string report;
-    if (!RunScript("start_without_sound.sh", ProgramUnixPath(), 10000, &report)) {
-        *error = "start_without_sound.sh: " + report;
-        return false;
-    }
-    // Its first window, whichever it is, tells the process.
-    ULONGLONG start = GetTickCount64();
-    while (GetTickCount64() - start < kWindowTimeoutMs) {
-        std::vector<HWND> windows = FindDialogs(0, nullptr, false);
-        std::vector<HWND> meters = FindDialogs(0, nullptr, true);
-        windows.insert(windows.end(), meters.begin(), meters.end());
-        for (HWND window : windows) {
-            if (WindowText(window) != "Quorvel") continue;
-            DWORD processId = 0;
-            GetWindowThreadProcessId(window, &processId);
-            if (Adopt(processId)) return true;
-        }
-        Sleep(10);
-    }
-    *error = "the program started without a sound server showed no window";
-    return false;
 }
 
 bool MeterProcess::WaitForMeter(DWORD timeoutMs) {

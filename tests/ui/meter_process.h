@@ -19,10 +19,9 @@ public:
     bool Start(std::string* error);
     // The same for another program of the build that shows the meter window (a Unix path).
     bool StartProgram(const std::string& unixPath, const std::string& arguments, std::string* error);
-    // Starts it from a Unix shell whose sound server address leads nowhere; returns once the
-    // process has shown its first window (a message box comes before the meter).
-    bool StartWithoutSoundServer(std::string* error);
-    // Waits for the meter window of the process (after StartWithoutSoundServer).
+    // Only starts the program: message boxes may come before its meter window.
+    bool Launch(std::string* error);
+    // Waits for the meter window of the process (after Launch).
     bool WaitForMeter(DWORD timeoutMs);
 
     HWND Window() const { return m_window; }
@@ -50,13 +49,17 @@ public:
     void EndForSure();
 
 private:
-    bool Adopt(DWORD processId);
+    bool Launch(const std::string& unixPath, const std::string& arguments, std::string* error);
 
     HANDLE m_process = nullptr;
     DWORD m_processId = 0;
     HWND m_window = nullptr;
     ULONGLONG m_startedAt = 0;
 };
+
+// Ends every Quorvel.exe still running in this Wine prefix (one a killed test run left behind)
+// and returns how many there were.
+int EndLeftoverPrograms();
 
 // Where the program under test lies, as a Unix path and as Windows sees it.
 std::string ProgramUnixPath();
