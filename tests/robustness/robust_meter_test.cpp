@@ -99,6 +99,20 @@ void RobustMeterTest::ExpectThreadsBackTo(int before, const char* after) {
     EXPECT_TRUE(back) << "the program has " << now << " threads after " << after << ", " << before << " before";
 }
 
+void RobustMeterTest::SelectWithKeys(int index) {
+    HWND list = meter.Control(IDC_DEVICE_LIST);
+    LRESULT current = -1;
+    ASSERT_TRUE(SendWithin(list, LB_GETCURSEL, 0, 0, 5000, &current)) << "the meter does not answer";
+    while (current != index) {
+        ASSERT_TRUE(meter.PressKey(list, current < index ? VK_DOWN : VK_UP));
+        LRESULT before = current;
+        ASSERT_TRUE(WaitUntil([&] { return SendWithin(list, LB_GETCURSEL, 0, 0, 5000, &current) && current != before; },
+                              10000))
+            << "the list box does not move its selection";
+    }
+    ASSERT_TRUE(meter.Answers(10000)) << "the meter does not answer after the switch";
+}
+
 void RobustMeterTest::SelectByNotification(int index) {
     HWND list = meter.Control(IDC_DEVICE_LIST);
     LRESULT result = LB_ERR;

@@ -31,8 +31,8 @@ protected:
     // Waits until the count is back at most at `before`; reports the figures.
     void ExpectThreadsBackTo(int before, const char* after);
 
-    // Selects the entry like a user with the arrow keys, with room for a busy machine.
-    void SelectWithKeys(int index) { MeterTest::SelectWithKeys(index, 10000); }
+    // Selects the entry like a user with the arrow keys, one press at a time.
+    void SelectWithKeys(int index);
     // Selects the entry as the list box would: LB_SETCURSEL, then LBN_SELCHANGE to the meter,
     // sent, so that the switch is done on return; works on the entry already selected too.
     void SelectByNotification(int index);

@@ -124,21 +124,6 @@ void MeterTest::ExpectSettledBars(LONG left, LONG right, LONG maxLeft, LONG maxR
     ADD_FAILURE() << "left bar: " << differences[0] << "\nright bar: " << differences[1];
 }
 
-void MeterTest::SelectWithKeys(int index, DWORD timeoutMs) {
-    HWND list = meter.Control(IDC_DEVICE_LIST);
-    LRESULT current = -1;
-    ASSERT_TRUE(SendWithin(list, LB_GETCURSEL, 0, 0, timeoutMs / 2, &current)) << "the meter does not answer";
-    while (current != index) {
-        ASSERT_TRUE(meter.PressKey(list, current < index ? VK_DOWN : VK_UP));
-        LRESULT before = current;
-        ASSERT_TRUE(WaitUntil(
-            [&] { return SendWithin(list, LB_GETCURSEL, 0, 0, timeoutMs / 2, &current) && current != before; },
-            timeoutMs))
-            << "the list box does not move its selection";
-    }
-    ASSERT_TRUE(meter.Answers(timeoutMs)) << "the meter does not answer after the switch";
-}
-
 bool MeterTest::ReadoutsShow(LONG left, LONG right) const {
     return meter.Text(IDC_VALUE_LEFT) == Readout("L", left) && meter.Text(IDC_VALUE_RIGHT) == Readout("R", right);
 }

@@ -34,10 +34,6 @@ protected:
     void ExpectSettledBars(LONG left, LONG right, LONG maxLeft, LONG maxRight, LONG fallenFromLeft,
                            LONG fallenFromRight);
 
-    // Selects the entry like a user with the arrow keys, one press at a time: the list box moves
-    // its selection and tells the meter (LBN_SELCHANGE). Each step may take up to timeoutMs.
-    void SelectWithKeys(int index, DWORD timeoutMs);
-
     bool ReadoutsShow(LONG left, LONG right) const;
     bool MaximaShow(LONG left, LONG right) const;
     std::string Readouts() const;  // all four, for messages
