@@ -14,6 +14,9 @@ namespace {
 const DWORD kDefaultBlockSize = 1024;
 const DWORD kSmallestRefusedBlockSize = 512;
 
+// The body of a thread that was started but must not run the capture loop.
+UINT EndAtOnce(LPVOID) { return 0; }
+
 }  // namespace
 
 CCaptureEngine::CCaptureEngine()
@@ -90,25 +93,40 @@ void CCaptureEngine::Start() {
     m_blockCount = 0;
     m_run = true;
 
-    bool failed = false;
+    bool started;
     {
         // The thread decides to end under this lock too, so a restart is never lost to it.
         CSingleLock lock(m_lock);
         if (m_thread.load() != nullptr) return;  // the running thread carries on
         CoInitialize(nullptr);  // result deliberately ignored: already initialised is fine
-        CWinThread* thread = AfxBeginThread(CaptureThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
-        m_thread = thread;
-        if (thread) {
-            // The thread object deletes itself at the end; keep a handle of our own to wait on.
-            if (m_threadHandle) CloseHandle(m_threadHandle);
-            m_threadHandle = nullptr;
-            DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(),
-                            &m_threadHandle, SYNCHRONIZE, FALSE, 0);
-        } else {
-            failed = true;
-        }
+        started = StartThreadLocked();
     }
-    if (failed) AfxMessageBox("Can't start capture thread", MB_OK);
+    if (!started) AfxMessageBox("Can't start capture thread", MB_OK);
+}
+
+bool CCaptureEngine::StartThreadLocked() {
+    // Suspended until the engine holds a handle of its own to wait on: the thread object, and
+    // its handle, go with the thread, and the engine must not go before it.
+    CWinThread* thread = AfxBeginThread(CaptureThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+    if (!thread) return false;
+    HANDLE handle = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0)) {
+        // A thread the engine could not wait for must not touch it: it ends at once instead.
+        thread->m_pfnThreadProc = EndAtOnce;
+        thread->m_pThreadParams = nullptr;
+        thread->ResumeThread();  // result deliberately ignored: a thread that stays suspended never runs
+        return false;
+    }
+    m_thread = thread;  // before it runs: at its end the thread clears it
+    if (thread->ResumeThread() == (DWORD)-1) {
+        // Never ran, never will: it cannot have touched the engine.
+        m_thread = nullptr;
+        CloseHandle(handle);
+        return false;
+    }
+    if (m_threadHandle) CloseHandle(m_threadHandle);  // that thread had ended: it let m_thread go
+    m_threadHandle = handle;
+    return true;
 }
 
 void CCaptureEngine::RequestStop() { m_run = false; }

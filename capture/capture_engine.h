@@ -45,6 +45,8 @@ private:
     CCaptureDevice* BeginPass(bool waitTimedOut);
     void EndPass(CCaptureDevice* device);
     CCaptureDevice* DetachDeviceLocked();
+    // With m_lock held and no capture thread running; false when none could be started.
+    bool StartThreadLocked();
     static void Release(CCaptureDevice* device);
 
     // Guarded by m_lock: the wrapper pointer and the two below, the capture thread's decision

@@ -17,6 +17,9 @@ public:
     AFX_THREADPROC m_pfnThreadProc;
     LPVOID m_pThreadParams;
 
+    // For a thread started suspended; (DWORD)-1 on failure.
+    DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
+
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
 };
