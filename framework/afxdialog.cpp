@@ -37,7 +37,8 @@ INT_PTR CDialog::DoModal() {
                                        AfxDlgProc, reinterpret_cast<LPARAM>(this));
     if (window && m_continueModal) {
         if (!::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);
-        RunModalLoop();
+        // A loop ended by WM_QUIT had no EndDialog: that is not a window that could not be made.
+        if (!RunModalLoop() && m_modalResult == -1) m_modalResult = IDABORT;
     }
     if (ownerDisabled) ::EnableWindow(owner, TRUE);
     // Hand activation back before the dialog disappears, so the owner comes to the front.

@@ -11,6 +11,8 @@ public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override;
 
+    // The result given to EndDialog; -1 when the window could not be made, IDABORT when the
+    // loop ended without EndDialog (WM_QUIT). The window is destroyed before it returns.
     virtual INT_PTR DoModal();
     void EndDialog(int result);
 

@@ -64,6 +64,7 @@ protected:                                        \
     {WM_QUERYDRAGICON, 0, 0, AFX_THUNK(return (LRESULT)self->OnQueryDragIcon();)},
 #define ON_WM_TIMER() {WM_TIMER, 0, 0, AFX_THUNK(self->OnTimer((UINT_PTR)wParam); return 0;)},
 #define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AFX_THUNK(self->OnClose(); return 0;)},
+#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, AFX_THUNK(self->OnDestroy(); return 0;)},
 
 #define AFX_MOUSE_ENTRY(message, memberFxn) \
     {message, 0, 0, AFX_THUNK(self->memberFxn((UINT)wParam, CPoint(lParam)); return 0;)},

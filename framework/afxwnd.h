@@ -77,6 +77,7 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnTimer(UINT_PTR id);
     void OnClose();
+    void OnDestroy();
     void OnMouseMove(UINT flags, CPoint point);
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point);

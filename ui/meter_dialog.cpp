@@ -28,6 +28,7 @@ BEGIN_MESSAGE_MAP(CMeterDialog, CDialog)
     ON_WM_TIMER()
     ON_LBN_SELCHANGE(IDC_DEVICE_LIST, OnLbnSelchangeDeviceList)
     ON_WM_CLOSE()
+    ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_RESET_MAX, OnBnClickedResetMax)
     ON_BN_CLICKED(IDC_HOMEPAGE, OnBnClickedHomepage)
 END_MESSAGE_MAP()
@@ -36,7 +37,8 @@ CMeterDialog::CMeterDialog(CWnd* parent)
     : CDialog(IDD_METER, parent), m_engine(nullptr), m_blockSize(0), m_deviceList(nullptr),
       m_deviceId(nullptr), m_maxLeft(0), m_maxRight(0), m_requestedFormat(0), m_bars(),
       m_colours(), m_barGeometry(), m_barDC(), m_stripWidth(0), m_stripHeight(0),
-      m_stripDC(nullptr), m_activityMarks() {
+      m_stripDC(nullptr), m_activityMarks(), m_engineBusy(false), m_infoDialog(nullptr), m_switchAsked(false),
+      m_closeAsked(false), m_closing(false) {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     m_linkCursor = AfxGetApp()->LoadCursor(IDC_LINK_CURSOR);
 }
@@ -85,6 +87,7 @@ BOOL CMeterDialog::OnInitDialog() {
     m_deviceId = DefaultCaptureDeviceId();
     m_requestedFormat = WAVE_FORMAT_4S16;
 
+    m_engineBusy = true;
     m_engine = new CCaptureEngine;
     m_engine->SetBlockSize(m_blockSize);
     m_engine->Open(&m_requestedFormat, m_deviceId);
@@ -93,6 +96,7 @@ BOOL CMeterDialog::OnInitDialog() {
     m_engine->Start();
 
     SetTimer(kMeterTimer, kMeterPeriodMs);
+    EndEngineWork();
     return TRUE;
 }
 
@@ -169,8 +173,17 @@ void CMeterDialog::OnBnClickedResetMax() {
 }
 
 void CMeterDialog::OnLbnSelchangeDeviceList() {
+    if (m_closing) return;  // the engine is going: nothing to switch
     int index = m_deviceList->GetCurSel();
     m_deviceId = static_cast<const GUID*>(m_deviceList->GetItemDataPtr(index));
+    m_switchAsked = true;
+    if (m_engineBusy) return;  // the work under way switches to it when it is done
+    m_engineBusy = true;
+    SwitchToChosenDevice();
+    EndEngineWork();
+}
+
+void CMeterDialog::SwitchDevice() {
     m_engine->RequestStop();
     m_engine->Stop();
     m_requestedFormat = WAVE_FORMAT_4S16;
@@ -179,7 +192,37 @@ void CMeterDialog::OnLbnSelchangeDeviceList() {
     m_engine->Start();
 }
 
+void CMeterDialog::SwitchToChosenDevice() {
+    // Each switch may show boxes in which the user chooses again: the last choice wins.
+    while (m_switchAsked && !m_closeAsked && m_engine) {
+        m_switchAsked = false;
+        SwitchDevice();
+    }
+}
+
+void CMeterDialog::EndEngineWork() {
+    SwitchToChosenDevice();  // one chosen while a box of the work was up
+    m_engineBusy = false;
+    CloseIfAsked();
+}
+
+bool CMeterDialog::DeferClose() {
+    if (!m_engineBusy && !m_infoDialog) return false;
+    m_closeAsked = true;
+    if (m_infoDialog) m_infoDialog->EndDialog(IDCANCEL);  // it returns, and the close follows
+    return true;
+}
+
+void CMeterDialog::CloseIfAsked() {
+    if (!m_closeAsked || m_engineBusy || m_infoDialog) return;
+    m_closeAsked = false;
+    ShutDown();
+    EndDialog(IDCANCEL);
+}
+
 void CMeterDialog::ShutDown() {
+    if (m_closing) return;  // a close within the close: the first one finishes
+    m_closing = true;
     KillTimer(kMeterTimer);
     if (m_engine) {
         m_engine->RequestStop();
@@ -199,18 +242,26 @@ void CMeterDialog::ShutDown() {
 }
 
 void CMeterDialog::OnClose() {
+    if (DeferClose()) return;
     ShutDown();
     CDialog::OnClose();  // becomes Cancel, which ends the dialog
 }
 
 void CMeterDialog::OnOK() {
+    if (DeferClose()) return;
     ShutDown();
     CDialog::OnOK();
 }
 
 void CMeterDialog::OnCancel() {
+    if (DeferClose()) return;
     ShutDown();
     CDialog::OnCancel();
+}
+
+void CMeterDialog::OnDestroy() {
+    ShutDown();  // nothing left to do after a close
+    CDialog::OnDestroy();
 }
 
 void CMeterDialog::OnSysCommand(UINT id, LPARAM lParam) {
@@ -218,8 +269,12 @@ void CMeterDialog::OnSysCommand(UINT id, LPARAM lParam) {
         CDialog::OnSysCommand(id, lParam);
         return;
     }
+    if (m_closing || m_infoDialog) return;  // not while the window goes, and only one
     CInfoDialog info;
+    m_infoDialog = &info;
     info.DoModal();  // result deliberately ignored: the box only informs
+    m_infoDialog = nullptr;
+    CloseIfAsked();
 }
 
 void CMeterDialog::OnPaint() {

@@ -30,6 +30,8 @@ protected:
     void OnTimer(UINT_PTR id);
     void OnLbnSelchangeDeviceList();
     void OnClose();
+    // The window goes however its loop ended (WM_QUIT too): capture is shut down first.
+    void OnDestroy();
     void OnBnClickedResetMax();
     void OnBnClickedHomepage();
 
@@ -41,6 +43,16 @@ protected:
 
 private:
     void SetUpDrawing();
+    // Stop, Open with the requested format reset, format line, Start: on the device of m_deviceId.
+    void SwitchDevice();
+    // A box of the engine runs a message loop, in which any handler can run: while engine work
+    // is under way (m_engineBusy), a device choice or a close that comes in only records itself.
+    void SwitchToChosenDevice();
+    // Carries out the last choice made meanwhile, then a close that was asked for.
+    void EndEngineWork();
+    // True when a close must wait for work under way (it is then remembered).
+    bool DeferClose();
+    void CloseIfAsked();
     void ShutDown();
 
     CCaptureEngine* m_engine;
@@ -66,4 +78,11 @@ private:
     CHButton m_linkButton;
     CString m_formatText;
     DeviceIdStore m_deviceIds;
+
+    // What came in while the window was inside a nested message loop.
+    bool m_engineBusy;           // engine calls under way (a box of theirs may be up)
+    CDialog* m_infoDialog;       // the info dialog while it runs
+    bool m_switchAsked;          // a device was chosen meanwhile: m_deviceId
+    bool m_closeAsked;
+    bool m_closing;              // the close sequence has begun: the engine is going or gone
 };
