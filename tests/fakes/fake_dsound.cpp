@@ -122,9 +122,36 @@ FakeFactory g_factory;
 
 // ---- FakeDirectSound
 
+FakeDirectSound::FakeDirectSound()
+    : m_queriesFree(CreateEventA(nullptr, TRUE, TRUE, nullptr)), m_queryHeld(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
 FakeDirectSound& FakeDirectSound::Get() {
     static FakeDirectSound instance;
     return instance;
+}
+
+void FakeDirectSound::HoldPositionQueries() {
+    ResetEvent(m_queryHeld);
+    ResetEvent(m_queriesFree);
+}
+
+void FakeDirectSound::ReleasePositionQueries() { SetEvent(m_queriesFree); }
+
+bool FakeDirectSound::WaitForHeldQuery(DWORD timeoutMs, DWORD* threadId) {
+    if (WaitForSingleObject(m_queryHeld, timeoutMs) != WAIT_OBJECT_0) return false;
+    CSingleLock lock(m_lock);
+    *threadId = m_heldThread;
+    return true;
+}
+
+void FakeDirectSound::PassHoldPoint() {
+    if (WaitForSingleObject(m_queriesFree, 0) == WAIT_OBJECT_0) return;
+    {
+        CSingleLock lock(m_lock);
+        m_heldThread = GetCurrentThreadId();
+    }
+    SetEvent(m_queryHeld);
+    WaitForSingleObject(m_queriesFree, INFINITE);
 }
 
 void FakeDirectSound::Install() {
@@ -153,6 +180,9 @@ void FakeDirectSound::Reset() {
     m_lastDesc = DSCBUFFERDESC();
     m_lastFormat = WAVEFORMATEX();
     m_currentBuffer = nullptr;
+    m_heldThread = 0;
+    SetEvent(m_queriesFree);
+    ResetEvent(m_queryHeld);
 }
 
 std::vector<std::string> FakeDirectSound::Calls() {
@@ -347,6 +377,7 @@ STDMETHODIMP FakeCaptureBuffer::GetCaps(LPDSCBCAPS) { return E_NOTIMPL; }
 
 STDMETHODIMP FakeCaptureBuffer::GetCurrentPosition(LPDWORD capturePosition, LPDWORD readPosition) {
     FakeDirectSound& fake = FakeDirectSound::Get();
+    fake.PassHoldPoint();  // outside the lock: the owner's calls go on meanwhile
     if (m_dead) fake.UsedAfterRelease();
     CSingleLock lock(fake.Lock());
     fake.PositionQueried();

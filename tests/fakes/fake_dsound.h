@@ -58,6 +58,12 @@ public:
     // The most recently created buffer, for setting positions and contents; null if none.
     FakeCaptureBuffer* CurrentBuffer();
 
+    // From Hold to Release, position queries wait at their start: a capture pass held where the
+    // test wants it. WaitForHeldQuery tells once one waits, and on which thread.
+    void HoldPositionQueries();
+    void ReleasePositionQueries();
+    bool WaitForHeldQuery(DWORD timeoutMs, DWORD* threadId);
+
     // Used by the fake objects.
     void Log(const std::string& call);
     void ObjectBorn();
@@ -70,8 +76,11 @@ public:
     void PositionQueried();
     int LockCalled();                           // counts the call; returns its number, from 1
     CCriticalSection& Lock() { return m_lock; }
+    void PassHoldPoint();                       // where a held position query waits
 
 private:
+    FakeDirectSound();
+
     CCriticalSection m_lock;
     std::vector<std::string> m_calls;
     int m_live = 0;
@@ -86,6 +95,9 @@ private:
     WAVEFORMATEX m_lastFormat = {};
     FakeCaptureBuffer* m_currentBuffer = nullptr;
     DWORD m_cookie = 0;
+    HANDLE m_queriesFree;   // manual-reset; clear while holding
+    HANDLE m_queryHeld;     // manual-reset; set once a query waits
+    DWORD m_heldThread = 0;
 };
 
 // The buffer: a block of memory with a capture and a read position.

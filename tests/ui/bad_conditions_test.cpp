@@ -40,6 +40,20 @@ private:
     bool m_killed = false;
 };
 
+struct HiddenMeterSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMeterShownOrNot(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<HiddenMeterSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || !GetDlgItem(window, IDC_DEVICE_LIST)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 class MeterSourceRemoved : public MeterTest {
 protected:
     void TearDown() override {
@@ -95,6 +109,37 @@ TEST_F(MeterWithoutSoundServer, ReportsTheDeviceFailureAndKeepsRunning) {
     DWORD exitCode = 0xdeadbeef;
     ASSERT_TRUE(meter.WaitForExit(15000, &exitCode));
     EXPECT_EQ(exitCode, 0u);
+}
+
+// The taskbar's "Close window" reaches the meter, not yet shown, while its start-up box is up:
+// the start-up goes on to its second box, and once that is answered the window closes.
+TEST_F(MeterWithoutSoundServer, CloseDuringTheStartUpBoxFollowsIt) {
+    std::string error;
+    ASSERT_TRUE(meter.Launch(&error)) << error;
+    HWND box = meter.WaitForOtherDialog(15000);
+    ASSERT_NE(box, nullptr) << "no start-up box";
+    HiddenMeterSearch search = {meter.ProcessId(), nullptr};
+    EnumWindows(FindMeterShownOrNot, reinterpret_cast<LPARAM>(&search));
+    ASSERT_NE(search.found, nullptr) << "no meter window behind the box";
+    ASSERT_TRUE(PostMessageA(search.found, WM_CLOSE, 0, 0));
+
+    std::vector<std::string> texts;
+    ULONGLONG lastAnswer = GetTickCount64();
+    while (WaitForSingleObject(meter.Process(), 0) == WAIT_TIMEOUT && GetTickCount64() - lastAnswer < 10000) {
+        for (HWND open : meter.OtherDialogs()) {
+            texts.push_back(MessageBoxText(open));
+            ASSERT_TRUE(meter.PostClick(GetDlgItem(open, IDOK)));
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(open) || !IsWindowVisible(open); }, 5000)) << "the box stays";
+            lastAnswer = GetTickCount64();
+        }
+        Sleep(5);
+    }
+    DWORD exitCode = 0xdeadbeef;
+    ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the program does not end after the boxes";
+    EXPECT_EQ(exitCode, 0u) << "0xC0000005 is the crash of a close run inside the start-up";
+    ASSERT_EQ(texts.size(), 2u);
+    ASSERT_NO_FATAL_FAILURE(ExpectDeviceMessage(texts[0], "Fehler: DirectSound Initialisierung"));
+    ASSERT_NO_FATAL_FAILURE(ExpectDeviceMessage(texts[1], "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterst\xFCtzt"));
 }
 
 TEST_F(MeterSourceRemoved, KeepsAnsweringAndCloses) {

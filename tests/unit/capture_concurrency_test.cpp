@@ -2,6 +2,7 @@
 
 #include "capture/capture_engine.h"
 #include "tests/fakes/fake_dsound.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/recording_app.h"
 #include "tests/support/threads.h"
 
@@ -67,7 +68,97 @@ DWORD WINAPI AnswerBoxesLater(LPVOID param) {
     return 0;
 }
 
+BOOL WINAPI FailDuplicateHandle(HANDLE, HANDLE, HANDLE, LPHANDLE, DWORD, BOOL, DWORD) {
+    SetLastError(ERROR_NO_SYSTEM_RESOURCES);
+    return FALSE;
+}
+
+std::set<DWORD> NewThreads(const std::set<DWORD>& before) {
+    std::set<DWORD> added;
+    for (DWORD id : ProcessThreadIds())
+        if (!before.count(id)) added.insert(id);
+    return added;
+}
+
 }  // namespace
+
+// Where the capture thread's next flag test falls decides how a device switch goes on; either
+// way a thread captures from the new device afterwards. The thread is held inside a pass (in its
+// position query) while the owner switches, so each outcome is made to happen, not hoped for.
+TEST_F(CaptureConcurrencyTest, ARestartIsNeverLostToAThreadThatIsEnding) {
+    auto* engine = new CCaptureEngine;
+    DWORD format = WAVE_FORMAT_4S16;
+    ASSERT_TRUE(engine->Open(&format, nullptr));
+    fake->CurrentBuffer()->FillFrames16(2560, 0);
+    engine->EnableLevels(true);
+    engine->Start();
+    ASSERT_TRUE(WaitUntil([&] { return engine->GetLevel(0) == 10; }, 2000));
+
+    // Start comes before the flag test: the held thread carries on, with the new device.
+    fake->HoldPositionQueries();
+    DWORD first = 0;
+    ASSERT_TRUE(fake->WaitForHeldQuery(2000, &first));
+    std::set<DWORD> threads = ProcessThreadIds();
+    engine->RequestStop();
+    engine->Stop();
+    format = WAVE_FORMAT_4S16;
+    ASSERT_TRUE(engine->Open(&format, nullptr));
+    fake->CurrentBuffer()->FillFrames16(5120, 0);
+    engine->Start();
+    fake->ReleasePositionQueries();
+    EXPECT_TRUE(WaitUntil([&] { return engine->GetLevel(0) == 20; }, 2000)) << "nothing captured from the new device";
+    EXPECT_EQ(fake->LastPollingThread(), first) << "the held thread carried on";
+    EXPECT_TRUE(NewThreads(threads).empty()) << "no second capture thread";
+    EXPECT_EQ(fake->LiveObjects(), 2) << "the first device went once the held pass was done with it";
+
+    // The thread has decided to end when Start comes: a new one takes over.
+    fake->HoldPositionQueries();
+    DWORD held = 0;
+    ASSERT_TRUE(fake->WaitForHeldQuery(2000, &held));
+    EXPECT_EQ(held, first);
+    engine->RequestStop();
+    engine->Stop();
+    format = WAVE_FORMAT_4S16;
+    ASSERT_TRUE(engine->Open(&format, nullptr));  // open, but not running: the flag test ends the thread
+    fake->CurrentBuffer()->FillFrames16(7680, 0);
+    fake->ReleasePositionQueries();
+    // Its decision sets both levels to 0, under the same lock in which it lets go of the thread
+    // object: Start comes at once, while that thread may still be on its way out.
+    ASSERT_TRUE(WaitUntil([&] { return engine->GetLevel(0) == 0; }, 2000)) << "the thread does not end";
+    engine->Start();
+    EXPECT_TRUE(WaitUntil([&] { return engine->GetLevel(0) == 30; }, 2000)) << "the restart was lost";
+    EXPECT_NE(fake->LastPollingThread(), first) << "a new thread captures";
+    EXPECT_TRUE(WaitUntil([&] { return !ThreadAlive(first); }, 1000)) << "the old thread ended";
+
+    engine->RequestStop();
+    engine->Stop();
+    delete engine;
+}
+
+// A thread the engine holds no handle of its own on could not be waited for when the engine is
+// deleted: such a thread never runs the loop. It is told like a thread that could not start,
+// and the next Start tries again.
+TEST_F(CaptureConcurrencyTest, NoCaptureThreadWithoutAHandleToWaitFor) {
+    auto* engine = new CCaptureEngine;
+    DWORD format = WAVE_FORMAT_4S16;
+    ASSERT_TRUE(engine->Open(&format, nullptr));
+    engine->EnableLevels(true);
+    {
+        ImportPatch failing("kernel32.dll", "DuplicateHandle", reinterpret_cast<const void*>(FailDuplicateHandle));
+        ASSERT_TRUE(failing.Applied());
+        engine->Start();
+        EXPECT_EQ(TestApp().Texts(), std::vector<std::string>{"Can't start capture thread"});
+        Sleep(50);  // five poll periods
+        EXPECT_EQ(fake->PositionQueries(), 0) << "no pass ran";
+        EXPECT_TRUE(WaitUntil([&] { return CountProcessThreads() <= baselineThreads; }, 1000))
+            << "the thread that was started ended at once";
+    }
+    engine->Start();
+    ASSERT_TRUE(WaitUntil([&] { return engine->GetBlockCount() >= 2; }, 2000)) << "the next Start captures";
+    DWORD thread = fake->LastPollingThread();
+    delete engine;  // no Stop: deletion waits for the thread
+    EXPECT_FALSE(ThreadAlive(thread));
+}
 
 // Device switches as fast as they come, against a capture thread that is always in the middle of
 // something: no crash, no leak, no pass on a released device, and after every Start with a device

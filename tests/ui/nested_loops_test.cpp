@@ -1,0 +1,284 @@
+// The meter window in this very process, on the fake capture device, while it is inside a nested
+// message loop: a box on its own thread (the test's app records boxes; what a user does while
+// one is up runs in the box's place, on the window's thread, as the box's loop would run it), or
+// the close sequence waiting for a capture thread held by its error box. Every handler may run
+// then; nothing may crash, and what the user asked for happens once the interrupted work is done.
+// After every case the engine's thread has ended and its devices and drawing contexts are gone.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/fakes/fake_dsound.h"
+#include "tests/support/import_patch.h"
+#include "tests/support/recording_app.h"
+#include "tests/support/threads.h"
+#include "ui/meter_dialog.h"
+
+namespace {
+
+const char kInitializeFailed[] = "Fehler: DirectSound Initialisierung";
+const char kCapsFailed[] = "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterst\xFCtzt";
+const char kLockFailed[] = "Fehler: PufferLock";
+
+// Drawing contexts that the code of this program took with GetDC and has not given back.
+std::atomic<int> g_heldContexts{0};
+decltype(&GetDC) g_getDC = nullptr;
+decltype(&ReleaseDC) g_releaseDC = nullptr;
+
+HDC WINAPI CountingGetDC(HWND window) {
+    HDC context = g_getDC(window);
+    if (context) ++g_heldContexts;
+    return context;
+}
+
+int WINAPI CountingReleaseDC(HWND window, HDC context) {
+    int released = g_releaseDC(window, context);
+    if (released) --g_heldContexts;
+    return released;
+}
+
+uintptr_t __cdecl FailBeginThreadEx(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*) {
+    return 0;  // as when no thread can be made
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+struct WindowSearch {
+    int childId;
+    HWND found;
+};
+
+BOOL CALLBACK FindByChild(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    if (!GetDlgItem(window, search->childId)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+class MeterWindowNestedLoops : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_getDC.Applied() && m_releaseDC.Applied());
+        g_getDC = m_getDC.Original<decltype(&GetDC)>();
+        g_releaseDC = m_releaseDC.Original<decltype(&ReleaseDC)>();
+        g_heldContexts = 0;
+        TestApp().Reset();
+        fake->script.advancePerQuery = 4097;  // a half at every pass
+        m_windowThread = GetCurrentThreadId();
+    }
+
+    void TearDown() override {
+        if (m_driver.joinable()) m_driver.join();
+        for (const std::string& failure : m_driverFailures) ADD_FAILURE() << failure;
+        EXPECT_EQ(g_heldContexts, 0) << "drawing contexts left when the window had gone";
+        EXPECT_EQ(fake->LiveObjects(), 0) << "capture objects or buffers left";
+        EXPECT_EQ(fake->OverReleases(), 0);
+        EXPECT_EQ(fake->UsesAfterRelease(), 0);
+        EXPECT_FALSE(ThreadAlive(fake->LastPollingThread())) << "the capture thread outlived the window";
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}  // a WM_QUIT the loop passed on
+        TestApp().Reset();
+    }
+
+    // Runs the meter window on this thread until its modal loop ends; DoModal's result.
+    INT_PTR RunMeter() {
+        CMeterDialog dialog;
+        TestApp().m_pMainWnd = &dialog;
+        INT_PTR result = dialog.DoModal();
+        TestApp().m_pMainWnd = nullptr;
+        return result;
+    }
+
+    // Steps of a user from another thread while the window runs (its sends are served by the
+    // window's loops); what goes wrong is reported once the window has gone.
+    void Meanwhile(std::function<void()> steps) { m_driver = std::thread(std::move(steps)); }
+    void DriverFailure(const std::string& failure) {
+        std::lock_guard<std::mutex> lock(m_failuresLock);
+        m_driverFailures.push_back(failure);
+    }
+
+    // A top-level window of the meter's thread with that control, shown or not.
+    HWND WindowWith(int childId) {
+        WindowSearch search = {childId, nullptr};
+        EnumThreadWindows(m_windowThread, FindByChild, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    HWND MeterWindow() { return WindowWith(IDC_DEVICE_LIST); }
+    HWND WaitForShownMeter() {
+        HWND meter = nullptr;
+        if (!WaitUntil([&] { return (meter = MeterWindow()) && IsWindowVisible(meter); }, 10000)) {
+            DriverFailure("the meter window does not show");
+            return nullptr;
+        }
+        return meter;
+    }
+
+    // A message the window must answer within 3 s, whatever it is doing.
+    void Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* what) {
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 3000, &ignored))
+            DriverFailure(std::string("no answer within 3 s to ") + what);
+    }
+    // The list box's own way of telling a choice: the selection, then LBN_SELCHANGE.
+    void Choose(HWND meter, int entry) {
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        Send(list, LB_SETCURSEL, entry, 0, "LB_SETCURSEL");
+        Send(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list, "a device choice");
+    }
+
+    std::string FormatLine(HWND meter) {
+        char text[64] = "";
+        GetDlgItemTextA(meter, IDC_FORMAT_NAME, text, sizeof(text));
+        return text;
+    }
+
+    FakeDirectSoundScope fake;
+    ImportPatch m_getDC{"user32.dll", "GetDC", reinterpret_cast<const void*>(CountingGetDC)};
+    ImportPatch m_releaseDC{"user32.dll", "ReleaseDC", reinterpret_cast<const void*>(CountingReleaseDC)};
+    DWORD m_windowThread = 0;
+    std::thread m_driver;
+    std::mutex m_failuresLock;
+    std::vector<std::string> m_driverFailures;
+};
+
+}  // namespace
+
+// A close that comes while a box of the start-up's Open or Start is up: the start-up goes on to
+// its end (the GetCaps box still follows the Initialize box), and then the window closes.
+TEST_F(MeterWindowNestedLoops, CloseDuringAStartUpBoxWaitsForTheStartUp) {
+    fake->script.initializeResult = DSERR_NODRIVER;
+    TestApp().DuringNextBox([&] { SendMessageA(MeterWindow(), WM_CLOSE, 0, 0); });
+    EXPECT_EQ(RunMeter(), IDCANCEL) << "the window was made, and closed as asked";
+    std::vector<std::string> boxes = TestApp().Texts();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(EndsWith(boxes[0], kInitializeFailed)) << boxes[0];
+    EXPECT_TRUE(EndsWith(boxes[1], kCapsFailed)) << boxes[1];
+
+    TestApp().Reset();
+    fake->script.initializeResult = DS_OK;
+    ImportPatch noThreads("msvcrt.dll", "_beginthreadex", reinterpret_cast<const void*>(FailBeginThreadEx));
+    ASSERT_TRUE(noThreads.Applied());
+    TestApp().DuringNextBox([&] { SendMessageA(MeterWindow(), WM_CLOSE, 0, 0); });
+    EXPECT_EQ(RunMeter(), IDCANCEL);
+    EXPECT_EQ(TestApp().Texts(), std::vector<std::string>{"Can't start capture thread"});
+}
+
+// The same for a device switch: its Open finishes, then the window closes.
+TEST_F(MeterWindowNestedLoops, CloseDuringADeviceSwitchBoxWaitsForTheSwitch) {
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter) return;
+        fake->script.initializeResult = DSERR_NODRIVER;  // read on the window's thread, after the send below
+        TestApp().DuringNextBox([meter] { SendMessageA(meter, WM_CLOSE, 0, 0); });
+        Choose(meter, 1);
+    });
+    EXPECT_EQ(RunMeter(), IDCANCEL);
+    std::vector<std::string> boxes = TestApp().Texts();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(EndsWith(boxes[0], kInitializeFailed)) << boxes[0];
+    EXPECT_TRUE(EndsWith(boxes[1], kCapsFailed)) << boxes[1];
+}
+
+// The user picks device B while the box about device A is up: B is the device open once all
+// boxes are answered, the format line shows B's format, and capture runs on it.
+TEST_F(MeterWindowNestedLoops, TheLastDeviceChosenDuringABoxIsTheOneOpen) {
+    const GUID* deviceB = nullptr;
+    const GUID* deviceSeen = nullptr;
+    std::string formatLine, readouts;
+    int liveObjects = -1;
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter) return;
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        if (SendMessageA(list, LB_GETCOUNT, 0, 0) < 2) {
+            DriverFailure("the session offers fewer than two capture devices");
+            Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+            return;
+        }
+        deviceB = reinterpret_cast<const GUID*>(SendMessageA(list, LB_GETITEMDATA, 0, 0));
+        fake->script.initializeResult = DSERR_NODRIVER;  // device A cannot be bound
+        TestApp().DuringNextBox([&, meter] {
+            fake->script.initializeResult = DS_OK;
+            fake->script.formats = WAVE_FORMAT_48S16;  // B has a format of its own
+            Choose(meter, 0);
+        });
+        Choose(meter, 1);
+        deviceSeen = fake->LastDeviceId();
+        formatLine = FormatLine(meter);
+        liveObjects = fake->LiveObjects();
+        if (FakeCaptureBuffer* buffer = fake->CurrentBuffer()) buffer->FillFrames16(2560, 5120);
+        char left[32] = "", right[32] = "";
+        WaitUntil([&] {
+            GetDlgItemTextA(meter, IDC_VALUE_LEFT, left, sizeof(left));
+            GetDlgItemTextA(meter, IDC_VALUE_RIGHT, right, sizeof(right));
+            return std::string(left) == "L\t10" && std::string(right) == "R\t20";
+        }, 3000);
+        readouts = std::string(left) + " " + right;
+        Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+    });
+    RunMeter();
+    std::vector<std::string> boxes = TestApp().Texts();
+    ASSERT_EQ(boxes.size(), 2u) << "A's two boxes, and none for B";
+    EXPECT_TRUE(EndsWith(boxes[0], kInitializeFailed)) << boxes[0];
+    EXPECT_TRUE(EndsWith(boxes[1], kCapsFailed)) << boxes[1];
+    EXPECT_EQ(deviceSeen, deviceB) << "the device opened last is the one chosen last";
+    EXPECT_EQ(formatLine, "48kHz stereo 16bit");
+    EXPECT_EQ(liveObjects, 2) << "B's capture object and buffer, and nothing of A";
+    EXPECT_EQ(readouts, "L\t10 R\t20") << "capture runs on B";
+}
+
+// Closing while the capture thread holds its error box: the close waits for that thread with
+// the window's messages served. Whatever the user does meanwhile is answered at once and
+// touches neither the going engine nor the drawing contexts; the info dialog does not open.
+TEST_F(MeterWindowNestedLoops, HandlersDuringTheCloseWait) {
+    fake->script.lockResult = DSERR_INVALIDCALL;
+    fake->script.lockFailsFromCall = 3;
+    TestApp().HoldBoxes();
+    bool infoOpened = true;
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter || !TestApp().WaitForBoxes(1, 5000)) {
+            DriverFailure("no box from the capture thread");
+            TestApp().ReleaseBoxes();
+            return;
+        }
+        PostMessageA(meter, WM_CLOSE, 0, 0);
+        Sleep(1500);  // past the close pause: the engine now waits for its thread
+        Choose(meter, 1);
+        Send(GetDlgItem(meter, IDC_RESET_MAX), BM_CLICK, 0, 0, "Reset Max");
+        Send(meter, WM_TIMER, 1, 0, "a timer tick queued before the close");
+        Send(meter, WM_SYSCOMMAND, IDM_ABOUTBOX, 0, "the info entry of the system menu");
+        infoOpened = WindowWith(IDC_INFO_TITLE) != nullptr;
+        if (HWND info = WindowWith(IDC_INFO_TITLE)) PostMessageA(info, WM_CLOSE, 0, 0);
+        Send(meter, WM_COMMAND, IDCANCEL, 0, "Escape");
+        Send(meter, WM_COMMAND, IDOK, 0, "Enter");
+        Send(meter, WM_CLOSE, 0, 0, "a second WM_CLOSE");
+        if (!IsWindowVisible(meter)) DriverFailure("the window went before the capture thread ended");
+        TestApp().ReleaseBoxes();
+    });
+    RunMeter();
+    EXPECT_FALSE(infoOpened) << "the info dialog opened while the window was closing";
+    for (const std::string& box : TestApp().Texts()) EXPECT_TRUE(EndsWith(box, kLockFailed)) << box;
+}
+
+// A modal loop ended by WM_QUIT instead of the close: capture is still shut down before the
+// window goes, and the end is not taken for a window that could not be made.
+TEST_F(MeterWindowNestedLoops, QuitEndsCaptureToo) {
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter) return;
+        if (!WaitUntil([&] { return fake->PositionQueries() >= 5; }, 3000)) DriverFailure("capture does not run");
+        PostMessageA(meter, WM_QUIT, 0, 0);
+    });
+    INT_PTR result = RunMeter();
+    EXPECT_NE(result, -1) << "taken for a window that could not be made";
+    EXPECT_EQ(result, IDABORT);
+}
