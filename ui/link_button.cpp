@@ -1,6 +1,7 @@
 #include "ui/link_button.h"
 
 #include "framework/afxdc.h"
+#include "ui/drawn_text.h"
 #include "ui/link_geometry.h"
 
 IMPLEMENT_DYNAMIC(CHButton, CButton)
@@ -128,7 +129,11 @@ void CHButton::DrawItem(LPDRAWITEMSTRUCT drawItem) {
 
     CString caption;
     GetWindowText(caption);
-    CSize extent = dc.GetTextExtent(caption, caption.GetLength());  // in the font handed in
+    // What the caption covers as drawn, not what the font's metrics say, which can fall short of
+    // the pixels. Measured before the underlined variant is selected: its letters are the same,
+    // and the button keeps its size while hovered.
+    RECT drawn = DrawnTextBox(dc, caption, caption.GetLength());
+    SIZE size = {drawn.right - drawn.left, drawn.bottom - drawn.top};
 
     HFONT underlined = nullptr;
     HGDIOBJ previousFont = nullptr;
@@ -140,22 +145,21 @@ void CHButton::DrawItem(LPDRAWITEMSTRUCT drawItem) {
             if (underlined) previousFont = dc.SelectObject(underlined);
         }
     }
-
     dc.FillSolidRect(&drawItem->rcItem, m_backgroundColour);
 
     CRect window;
     GetWindowRect(&window);
     HWND parent = ::GetParent(m_hWnd);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window), 2);
-    RECT target = LinkButtonRect(window, extent);
+    RECT target = LinkButtonRect(window, size);
 
     dc.SetTextColor(LinkCaptionColour(m_hovering, m_hoverColourEnabled, m_linkColour, m_hoverColour));
     if (!caption.IsEmpty()) {
-        POINT origin = LinkCaptionOrigin(drawItem->rcItem, extent);
+        POINT origin = LinkCaptionOrigin(drawItem->rcItem, drawn);
         dc.SetBkMode(TRANSPARENT);
         if (drawItem->itemState & ODS_DISABLED) {
             ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption.GetString()), 0, origin.x,
-                         origin.y, extent.cx, extent.cy, DST_PREFIXTEXT | DSS_DISABLED);
+                         origin.y, size.cx, size.cy, DST_PREFIXTEXT | DSS_DISABLED);
         } else {
             dc.TextOut(origin.x, origin.y, caption, caption.GetLength());
         }

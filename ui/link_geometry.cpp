@@ -8,8 +8,10 @@ RECT LinkButtonRect(const RECT& windowInParent, SIZE caption) {
     return rect;
 }
 
-POINT LinkCaptionOrigin(const RECT& item, SIZE caption) {
-    POINT origin = {(item.left + item.right) / 2 - caption.cx / 2, (item.top + item.bottom) / 2 - caption.cy / 2};
+POINT LinkCaptionOrigin(const RECT& item, const RECT& drawnBox) {
+    LONG width = drawnBox.right - drawnBox.left, height = drawnBox.bottom - drawnBox.top;
+    POINT origin = {(item.left + item.right) / 2 - width / 2 - drawnBox.left,
+                    (item.top + item.bottom) / 2 - height / 2 - drawnBox.top};
     return origin;
 }
 

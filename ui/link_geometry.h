@@ -8,8 +8,9 @@
 // column or row falls in the right or bottom margin.
 RECT LinkButtonRect(const RECT& windowInParent, SIZE caption);
 
-// Top-left of the caption, centred in the item rectangle.
-POINT LinkCaptionOrigin(const RECT& item, SIZE caption);
+// Where to draw the caption so that the box it covers (relative to its drawing origin) is
+// centred in the item rectangle.
+POINT LinkCaptionOrigin(const RECT& item, const RECT& drawnBox);
 
 // Underline mode 1: always; 2: while hovering; anything else: never.
 bool LinkCaptionUnderlined(int underlineMode, int hovering);

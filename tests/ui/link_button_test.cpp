@@ -1,12 +1,14 @@
 // The link buttons: each sizes itself around its template centre to its caption plus 2 pixels,
 // draws its caption blue without underline, in the hover colour with an underline while the
 // pointer is over it, and stops drawing once it has settled.
+#include <algorithm>
 #include <cstdio>
 
 #include "res/resource.h"
 #include "tests/support/threads.h"
 #include "tests/ui/dialog_template.h"
 #include "tests/ui/meter_test.h"
+#include "tests/ui/registry_value.h"
 #include "tests/ui/screenshot.h"
 #include "tests/ui/session_scripts.h"
 
@@ -34,25 +36,41 @@ struct CaptionLook {
     }
 };
 
-// The caption starts 2 pixels in from the button's left edge once the button has sized itself.
+// An underline is a row with an unbroken run of the colour over most of the caption's width;
+// no row of letters has one.
 CaptionLook LookAt(const Screenshot& picture, HWND button, LONG captionWidth) {
     CaptionLook look;
     RECT rect;
     GetWindowRect(button, &rect);
     for (int y = rect.top; y < rect.bottom; ++y) {
-        int linkRun = 0, hoverRun = 0;
+        int linkRun = 0, hoverRun = 0, longestLink = 0, longestHover = 0;
         for (int x = rect.left; x < rect.right; ++x) {
             COLORREF colour = picture.Pixel(x, y);
             look.linkPixels += colour == kLinkBlue;
             look.hoverPixels += colour == kHoverBlue;
-            bool underCaption = x >= rect.left + 2 && x < rect.left + 2 + captionWidth;
-            linkRun += underCaption && colour == kLinkBlue;
-            hoverRun += underCaption && colour == kHoverBlue;
+            linkRun = colour == kLinkBlue ? linkRun + 1 : 0;
+            hoverRun = colour == kHoverBlue ? hoverRun + 1 : 0;
+            longestLink = std::max(longestLink, linkRun);
+            longestHover = std::max(longestHover, hoverRun);
         }
-        look.linkUnderline |= linkRun == captionWidth;
-        look.hoverUnderline |= hoverRun == captionWidth;
+        look.linkUnderline |= longestLink * 4 >= captionWidth * 3;
+        look.hoverUnderline |= longestHover * 4 >= captionWidth * 3;
     }
     return look;
+}
+
+// The box of the pixels inside the button that are not its face colour: its caption as drawn.
+RECT InkInside(const Screenshot& picture, const RECT& button, COLORREF face) {
+    RECT ink = {button.right, button.bottom, button.left, button.top};
+    for (int y = button.top; y < button.bottom; ++y)
+        for (int x = button.left; x < button.right; ++x)
+            if (picture.Pixel(x, y) != face) {
+                ink.left = std::min<LONG>(ink.left, x);
+                ink.top = std::min<LONG>(ink.top, y);
+                ink.right = std::max<LONG>(ink.right, x + 1);
+                ink.bottom = std::max<LONG>(ink.bottom, y + 1);
+            }
+    return ink;
 }
 
 class MeterLinkButton : public MeterTest {
@@ -86,6 +104,38 @@ protected:
                       << " the caption shows " << look.Describe();
     }
 
+    // The caption as drawn lies inside the (visible part of the) button with a column and a row
+    // of the face colour all round, and fills it up to its margins: a caption cut at the button's edge shows pixels in
+    // the last column. Looked at until the button has settled after its move.
+    void ExpectCaptionWhole(HWND button, const char* what) {
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        RECT rect = {}, ink = {};
+        std::string error, pixels;
+        bool whole = false;
+        for (ULONGLONG start = GetTickCount64(); !whole && GetTickCount64() - start < 3000; Sleep(100)) {
+            Screenshot picture;
+            ASSERT_TRUE(picture.Take(&error)) << error;
+            // Only what shows: a button may reach past its dialog's client area.
+            RECT parent, window;
+            GetClientRect(GetParent(button), &parent);
+            MapWindowPoints(GetParent(button), nullptr, reinterpret_cast<POINT*>(&parent), 2);
+            GetWindowRect(button, &window);
+            IntersectRect(&rect, &window, &parent);
+            ink = InkInside(picture, rect, face);
+            whole = ink.left > rect.left && ink.right < rect.right && ink.top > rect.top && ink.bottom < rect.bottom &&
+                    ink.right - ink.left >= rect.right - rect.left - 6;
+            pixels.clear();
+            for (int y = rect.top; y < rect.bottom; ++y, pixels += '\n')
+                for (int x = rect.left; x < rect.right; ++x) pixels += picture.Pixel(x, y) == face ? '.' : '#';
+        }
+        std::printf("%s: button %ld x %ld, caption pixels from column %ld to %ld, rows %ld to %ld\n", what,
+                    rect.right - rect.left, rect.bottom - rect.top, ink.left - rect.left, ink.right - 1 - rect.left,
+                    ink.top - rect.top, ink.bottom - 1 - rect.top);
+        EXPECT_TRUE(whole) << what << ": the caption's pixels must leave the first and last column and row of the "
+                           << (rect.right - rect.left) << " x " << (rect.bottom - rect.top)
+                           << " button free, and fill it up to its margins:\n" << pixels;
+    }
+
     // The pointer goes where no window is, then over the caption's upper left part (so that the
     // tooltip, which opens below the pointer, stays clear of the caption), then away again.
     void ExpectHoverCycle(const LinkButton& link) {
@@ -113,24 +163,26 @@ protected:
         EXPECT_EQ(caption, QUORVEL_WEB_HOST);
         SIZE extent;
         ASSERT_TRUE(layout.TextExtent(caption, &extent));
-        LONG halfWidth = extent.cx / 2, halfHeight = extent.cy / 2;
+        // Around the template's centre, an even number of pixels wide and high (2 pixels of
+        // margin around twice the caption's halves), at least as large as the caption's extent.
         LONG centreX = (pixels.left + pixels.right) / 2, centreY = (pixels.top + pixels.bottom) / 2;
-        RECT expected = {centreX - halfWidth - 2, centreY - halfHeight - 2, centreX + halfWidth + 2,
-                         centreY + halfHeight + 2};
         RECT actual = {0, 0, 0, 0};
         auto place = [&] {
             GetWindowRect(link.window, &actual);
             MapWindowPoints(nullptr, GetParent(link.window), reinterpret_cast<POINT*>(&actual), 2);
-            return EqualRect(&actual, &expected) != FALSE;
+            LONG width = actual.right - actual.left, height = actual.bottom - actual.top;
+            return (actual.left + actual.right) / 2 == centreX && (actual.top + actual.bottom) / 2 == centreY &&
+                   width % 2 == 0 && height % 2 == 0 && width >= 2 * (extent.cx / 2) + 4 &&
+                   height >= 2 * (extent.cy / 2) + 4;
         };
         EXPECT_TRUE(WaitUntil(place, 3000))
             << "template (" << units.left << ", " << units.top << ")-(" << units.right << ", " << units.bottom
             << ") dialog units = (" << pixels.left << ", " << pixels.top << ")-(" << pixels.right << ", "
-            << pixels.bottom << ") px; caption " << extent.cx << " x " << extent.cy << "; expected (" << expected.left
-            << ", " << expected.top << ")-(" << expected.right << ", " << expected.bottom << "), got (" << actual.left
+            << pixels.bottom << ") px; caption extent " << extent.cx << " x " << extent.cy << "; got (" << actual.left
             << ", " << actual.top << ")-(" << actual.right << ", " << actual.bottom << ")";
-        std::printf("link button %d: caption %ld x %ld, window %ld x %ld around (%ld, %ld)\n", link.controlId,
+        std::printf("link button %d: caption extent %ld x %ld, window %ld x %ld around (%ld, %ld)\n", link.controlId,
                     extent.cx, extent.cy, actual.right - actual.left, actual.bottom - actual.top, centreX, centreY);
+        ASSERT_NO_FATAL_FAILURE(ExpectCaptionWhole(link.window, "as the program's font draws it"));
     }
 
     HWND OpenInfo() {
@@ -147,6 +199,33 @@ TEST_F(MeterLinkButton, SizesItselfAroundItsTemplateCentre) {
     HWND info = OpenInfo();
     ASSERT_NE(info, nullptr) << "no info dialog";
     ASSERT_NO_FATAL_FAILURE(ExpectSizedAroundTemplateCentre({GetDlgItem(info, IDC_INFO_LINK), IDD_INFO, IDC_INFO_LINK}));
+}
+
+// Which font Wine takes for the dialogs' "MS Shell Dlg" depends on the fonts installed; some
+// draw wider than their metrics say. The caption shows whole in each, at 100 % and 150 %.
+TEST_F(MeterLinkButton, CaptionShowsWholeInEveryFontAndScale) {
+    for (DWORD dpi : {96u, 144u}) {
+        for (const char* face : {"", "DejaVu Sans"}) {
+            std::string what = std::string(*face ? face : "the prefix's own font") + " at " + std::to_string(dpi) + " dpi";
+            {
+                // Read by the program when it starts; put back as soon as it has.
+                ScopedRegistryValue scale(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels");
+                ScopedRegistryValue font(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes",
+                                         "MS Shell Dlg");
+                ASSERT_TRUE(scale.SetDword(dpi));
+                if (*face) {
+                    ASSERT_TRUE(font.SetString(face));
+                }
+                ASSERT_NO_FATAL_FAILURE(StartMeter());
+                ASSERT_TRUE(scale.Restore() && font.Restore());
+            }
+            ASSERT_NO_FATAL_FAILURE(ExpectCaptionWhole(meter.Control(IDC_HOMEPAGE), ("main window, " + what).c_str()));
+            HWND info = OpenInfo();
+            ASSERT_NE(info, nullptr) << "no info dialog";
+            ASSERT_NO_FATAL_FAILURE(ExpectCaptionWhole(GetDlgItem(info, IDC_INFO_LINK), ("info dialog, " + what).c_str()));
+            meter.EndForSure();
+        }
+    }
 }
 
 TEST_F(MeterLinkButton, HoverColourAndUnderlineOnlyWhileThePointerIsOver) {

@@ -21,13 +21,16 @@ TEST(LinkButton, SizesItselfAroundItsCentre) {
     // Drawn again at the new size: the caption lands at (2, 2) and the rectangle stays put.
     RECT moved = LinkButtonRect(template_, {100, 13});
     RECT item = {0, 0, moved.right - moved.left, moved.bottom - moved.top};
-    POINT origin = LinkCaptionOrigin(item, {100, 13});
+    POINT origin = LinkCaptionOrigin(item, {0, 0, 100, 13});
     EXPECT_EQ(origin.x, 2);
     EXPECT_EQ(origin.y, 2);
+    // Ink one pixel left of the drawing origin: the origin moves right so the ink starts at 2.
+    origin = LinkCaptionOrigin(item, {-1, 0, 100, 13});
+    EXPECT_EQ(origin.x, 3);
     EXPECT_EQ(Rect(LinkButtonRect(moved, {100, 13})), "98,52 104x16");
     EXPECT_EQ(Rect(LinkButtonRect(moved, {101, 13})), "98,52 104x16");
     // The first drawing centres the caption in the template's rectangle.
-    origin = LinkCaptionOrigin({0, 0, 100, 20}, {100, 13});
+    origin = LinkCaptionOrigin({0, 0, 100, 20}, {0, 0, 100, 13});
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 4);
     // An empty caption still gets its margins.
