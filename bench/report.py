@@ -2,6 +2,10 @@
 """Turns the raw data of bench/run.sh into bench/results.md.
 
     report.py DATA_DIR RESULTS_FILE
+
+DATA_DIR holds machine.txt and a folder of data per build; the first build's data fill every
+section, the further builds' (measured beside it: CPU, coverage at 44.1 and 96 kHz, latency of the
+meter) their own column of the summary and their own rows in sections 1 to 3.
 """
 import os
 import re
@@ -17,16 +21,17 @@ LATENCY_TARGET_MS = 60.0
 LOUD = 100  # a readout at or above this shows the tone (the tone reads 128)
 
 
-def path(name):
-    return os.path.join(DATA, name)
-
-
-def lines(name):
+def read_lines(file):
     try:
-        with open(path(name)) as f:
+        with open(file) as f:
             return [line.rstrip("\n") for line in f if line.strip()]
     except OSError:
         return []
+
+
+def lines(name, build=None):
+    """The non-empty lines of one data file of a build (the first build by default)."""
+    return read_lines(os.path.join(DATA, build or FIRST, name))
 
 
 def keyvalues(line):
@@ -61,9 +66,13 @@ def yes(met):
 
 
 machine = {}
-for line in lines("machine.txt"):
+for line in read_lines(os.path.join(DATA, "machine.txt")):
     key, _, value = line.partition("=")
     machine[key] = value
+BUILDS = machine.get("builds", "").split()
+FIRST = BUILDS[0] if BUILDS else ""
+NOT_MEASURED = {key[len("not_measured_"):]: value for key, value in machine.items() if key.startswith("not_measured_")}
+COLUMNS = BUILDS + list(NOT_MEASURED)
 full_soak = machine.get("soak_minutes") == "30"
 out = []
 w = out.append
@@ -72,10 +81,12 @@ w("# Quorvel benchmark results")
 w("")
 w(f"Written by `make bench` (bench/run.sh, bench/report.py) on {machine.get('date', '?')}. "
   "Every figure comes from that one run, in one private session (Xvfb display, PulseAudio with a null "
-  "sink whose monitor is the default capture source), with a Wine prefix of the benchmark's own and "
+  "sink whose monitor is the default capture source), each build in a Wine prefix of the benchmark's own, and "
   "a 441 Hz tone at half scale (level 128) played into the sink. Medians are of "
   f"{machine.get('runs', '?')} runs unless said otherwise; ranges in brackets are the smallest and the "
-  "largest run.")
+  f"largest run. Builds: {', '.join(BUILDS)}; figures without a build's name are of the {FIRST} build, "
+  "which is measured in full; the others are measured in the same runs, their conditions taking turns with "
+  "the first build's." + "".join(f" The {b} build was not measured: {why}." for b, why in NOT_MEASURED.items()))
 if not full_soak:
     w("")
     w(f"**Quick run: the memory and handle run lasted {machine.get('soak_minutes')} minutes, not 30.**")
@@ -90,15 +101,16 @@ for key, label in [("nproc", "cores (nproc)"), ("cpu", "CPU"), ("memory", "memor
     w(f"| {label} | {machine.get(key, '?')} |")
 
 # ---------------------------------------------------------------- CPU
-cpu = [keyvalues(line) for line in lines("cpu.txt")]
+CPU = {b: [keyvalues(line) for line in lines("cpu.txt", b)] for b in BUILDS}
+cpu = CPU.get(FIRST, [])
 
 
 def per_minute(row, *keys):
     return sum(float(row[k]) for k in keys) * 60.0 / float(row["seconds"])
 
 
-def cpu_values(condition, *keys):
-    return [per_minute(r, *keys) for r in cpu if r.get("condition") == condition]
+def cpu_values(condition, *keys, rows=None):
+    return [per_minute(r, *keys) for r in (cpu if rows is None else rows) if r.get("condition") == condition]
 
 
 def thread_values(condition):
@@ -112,23 +124,25 @@ def thread_values(condition):
     return result
 
 
-def runs_of(condition):
-    return {r["run"]: r for r in cpu if r.get("condition") == condition}
+def meter_against_floor(rows):
+    """CPU s per minute of meter and floor (each with its wineserver), the ratio of the medians
+    and the ratio in each run."""
+    meter = cpu_values("meter", "program", "wineserver", rows=rows)
+    floor = cpu_values("floor", "program", "wineserver", rows=rows)
+    ratio = median(meter) / median(floor) if meter and floor else float("nan")
+    by_run = {c: {r["run"]: r for r in rows if r.get("condition") == c} for c in ("meter", "floor")}
+    per_run = [per_minute(by_run["meter"][run], "program", "wineserver") /
+               per_minute(by_run["floor"][run], "program", "wineserver")
+               for run in sorted(by_run["meter"]) if run in by_run["floor"]]
+    return meter, floor, ratio, per_run
 
 
-meter_total = cpu_values("meter", "program", "wineserver")
-floor_total = cpu_values("floor", "program", "wineserver")
-cpu_ratio = median(meter_total) / median(floor_total) if meter_total and floor_total else float("nan")
-run_ratios = []
-meter_runs, floor_runs = runs_of("meter"), runs_of("floor")
-for run in sorted(meter_runs):
-    if run in floor_runs:
-        run_ratios.append(per_minute(meter_runs[run], "program", "wineserver") /
-                          per_minute(floor_runs[run], "program", "wineserver"))
+meter_total, floor_total, cpu_ratio, run_ratios = meter_against_floor(cpu)
 
 # ---------------------------------------------------------------- coverage
-coverage = [keyvalues(line) for line in lines("coverage.txt")]
-coverage_floor = [keyvalues(line) for line in lines("coverage_floor.txt")]
+COVERAGE = {b: [keyvalues(line) for line in lines("coverage.txt", b)] for b in BUILDS}
+COVERAGE_FLOOR = {b: [keyvalues(line) for line in lines("coverage_floor.txt", b)] for b in BUILDS}
+coverage, coverage_floor = COVERAGE.get(FIRST, []), COVERAGE_FLOOR.get(FIRST, [])
 FORMATS = [("11.025kHz", "11.025 kHz", 11025), ("44.1kHz", "44.1 kHz", 44100), ("48kHz", "48 kHz", 48000),
            ("96kHz", "96 kHz", 96000)]
 
@@ -146,10 +160,10 @@ cov44 = coverage_percent(rows_for(coverage, "44.1kHz"))
 # ---------------------------------------------------------------- latency
 
 
-def latency_pass(steps_file, observed_file, tag):
+def latency_pass(steps_file, observed_file, tag, build=None):
     writes, parec = {}, []
     read_ms = None
-    for line in lines(steps_file):
+    for line in lines(steps_file, build):
         f = line.split()
         if f[0] == "write":
             writes[int(f[2])] = float(f[1])
@@ -158,7 +172,7 @@ def latency_pass(steps_file, observed_file, tag):
         elif f[0] == "parec_read_ms":
             read_ms = (float(f[1]), float(f[2]))
     seen, poll = [], None
-    for line in lines(observed_file):
+    for line in lines(observed_file, build):
         f = line.split()
         if f[0] == tag and int(f[2]) >= LOUD:
             seen.append(float(f[1]))
@@ -180,7 +194,8 @@ def latency_pass(steps_file, observed_file, tag):
             "read_ms": read_ms, "poll": poll, "unmatched_parec": max(0, extra_parec)}
 
 
-lat_meter = latency_pass("latency_meter_steps.txt", "latency_meter_readouts.txt", "readout")
+LATENCY = {b: latency_pass("latency_meter_steps.txt", "latency_meter_readouts.txt", "readout", b) for b in BUILDS}
+lat_meter = LATENCY.get(FIRST) or latency_pass("", "", "readout")
 lat_floor = latency_pass("latency_floor_steps.txt", "latency_floor_readouts.txt", "step")
 share_median = median(lat_meter["share"])
 
@@ -251,20 +266,45 @@ memcpy_rates = [float(s["memcpy"]) for s in speed if "memcpy" in s]
 speed_ratio = median(memcpy_rates) / median(measure_rates) if measure_rates else float("nan")
 
 # ---------------------------------------------------------------- summary
+
+
+def cpu_cell(build):
+    meter, floor, ratio, per_run = meter_against_floor(CPU[build])
+    runs = f"; runs {fmt(min(per_run))}–{fmt(max(per_run))} ×" if per_run else ""
+    return (f"{fmt(ratio)} × ({fmt(median(meter))} against {fmt(median(floor))} CPU s per minute{runs}) "
+            f"{yes(ratio <= CPU_TARGET)}")
+
+
+def coverage_cell(build, prefix, target=None):
+    values = coverage_percent(rows_for(COVERAGE[build], prefix))
+    verdict = f" {yes(bool(values) and median(values) >= target)}" if target else ""
+    return f"{spread(values, 1)} %{verdict}"
+
+
+def latency_cell(build):
+    share = LATENCY[build]["share"]
+    return (f"{fmt(median(share), 1)} ms (95th percentile {fmt(percentile(share, 95), 1)} ms, "
+            f"{len(share)} steps) {yes(median(share) <= LATENCY_TARGET_MS)}")
+
+
+def summary_row(measure, target, cell):
+    """cell(build) for each measured build; for a build that was not measured, why."""
+    cells = [cell(b) if b in BUILDS else f"not measured: {NOT_MEASURED[b]}" for b in COLUMNS]
+    w(f"| {measure} | {target} | " + " | ".join(cells) + " |")
+
+
 w("")
 w("## Summary")
 w("")
-w("| Measure | Target | Result | |")
-w("|---|---|---|---|")
-w(f"| CPU of the running meter ÷ CPU of the floor program (each with its wineserver) | at most {CPU_TARGET} × | "
-  f"{fmt(cpu_ratio)} × ({fmt(median(meter_total))} against {fmt(median(floor_total))} CPU s per minute; "
-  f"runs {fmt(min(run_ratios) if run_ratios else float('nan'))}–{fmt(max(run_ratios) if run_ratios else float('nan'))} ×) | "
-  f"{yes(cpu_ratio <= CPU_TARGET)} |")
-w(f"| Blocks measured ÷ blocks captured at 44.1 kHz | at least {COVERAGE_TARGET:.0f} % | {spread(cov44, 1)} % | "
-  f"{yes(bool(cov44) and median(cov44) >= COVERAGE_TARGET)} |")
-w(f"| Latency, the meter's own share beyond a plain recorder, median | at most {LATENCY_TARGET_MS:.0f} ms | "
-  f"{fmt(share_median, 1)} ms (95th percentile {fmt(percentile(lat_meter['share'], 95), 1)} ms, "
-  f"{lat_meter['matched']} steps) | {yes(share_median <= LATENCY_TARGET_MS)} |")
+w("| Measure | Target | " + " | ".join(COLUMNS) + " |")
+w("|---|---|" + "---|" * len(COLUMNS))
+summary_row("CPU of the running meter ÷ CPU of the floor program (each with its wineserver)",
+            f"at most {CPU_TARGET} ×", cpu_cell)
+summary_row("Blocks measured ÷ blocks captured at 44.1 kHz", f"at least {COVERAGE_TARGET:.0f} %",
+            lambda b: coverage_cell(b, "44.1kHz", COVERAGE_TARGET))
+summary_row("Blocks measured ÷ blocks captured at 96 kHz", "(reported)", lambda b: coverage_cell(b, "96kHz"))
+summary_row("Latency, the meter's own share beyond a plain recorder, median", f"at most {LATENCY_TARGET_MS:.0f} ms",
+            latency_cell)
 if not soak_long_enough:
     soak_result = "too short to tell"
 else:
@@ -275,11 +315,13 @@ else:
     if reopen_per_round == reopen_per_round:
         soak_result += (f" (DirectSound alone, opened and released in a loop without the meter: "
                         f"{fmt(reopen_per_round, 1)} kB per round: Wine's)")
-w(f"| Memory and handles over {machine.get('soak_minutes')} minutes with a device switch every 10 s | "
-  f"no growth after the first minute | {soak_result} | {yes(soak_met)} |")
-w(f"| Level computation against memcpy of the same bytes | (reported) | "
-  f"{fmt(median(measure_rates) / 1e6, 0)} against {fmt(median(memcpy_rates) / 1e6, 0)} million samples/s: "
-  f"memcpy {fmt(speed_ratio, 1)} × faster | |")
+first_only = f"{FIRST} build only"
+summary_row(f"Memory and handles over {machine.get('soak_minutes')} minutes with a device switch every 10 s",
+            "no growth after the first minute",
+            lambda b: f"{soak_result} {yes(soak_met)}" if b == FIRST else first_only)
+summary_row("Level computation against memcpy of the same bytes", "(reported)",
+            lambda b: (f"{fmt(median(measure_rates) / 1e6, 0)} against {fmt(median(memcpy_rates) / 1e6, 0)} million "
+                       f"samples/s: memcpy {fmt(speed_ratio, 1)} × faster") if b == FIRST else first_only)
 
 # ---------------------------------------------------------------- section 1
 w("")
@@ -315,15 +357,22 @@ w("|---|---|---|---|---|---|---|")
 labels = [("meter", "meter"), ("floor", "floor"), ("pavumeter", "pavumeter (native)"), ("idle", "idle"),
           ("meter_minimized", "meter minimized"), ("meter_xresources", "meter with X resources"),
           ("engine", "engine"), ("floor_sleep", "floor with Sleep")]
-for condition, label in labels:
-    if not cpu_values(condition, "program"):
+cpu_rows_of = [(label, condition, cpu) for condition, label in labels]
+cpu_rows_of += [(f"{condition} ({b})", condition, CPU[b]) for b in BUILDS[1:] for condition in ("meter", "floor")]
+for label, condition, rows in cpu_rows_of:
+    def group(*keys):
+        return spread(cpu_values(condition, *keys, rows=rows))
+    if not cpu_values(condition, "program", rows=rows):
         continue
-    w(f"| {label} | {spread(cpu_values(condition, 'program'))} | {spread(cpu_values(condition, 'wineserver'))} | "
-      f"{spread(cpu_values(condition, 'program', 'wineserver'))} | {spread(cpu_values(condition, 'wine_other'))} | "
-      f"{spread(cpu_values(condition, 'xvfb'))} | {spread(cpu_values(condition, 'pulseaudio'))} |")
+    w(f"| {label} | {group('program')} | {group('wineserver')} | {group('program', 'wineserver')} | "
+      f"{group('wine_other')} | {group('xvfb')} | {group('pulseaudio')} |")
 w("")
 w(f"Meter ÷ floor: {fmt(cpu_ratio)} (ratio of the medians; per run {', '.join(fmt(r) for r in run_ratios)}). "
   f"Target at most {CPU_TARGET}: {yes(cpu_ratio <= CPU_TARGET)}.")
+for b in BUILDS[1:]:
+    _, _, ratio, per_run = meter_against_floor(CPU[b])
+    w(f"Meter ÷ floor, {b} build: {fmt(ratio)} (per run {', '.join(fmt(r) for r in per_run)}): "
+      f"{yes(ratio <= CPU_TARGET)}.")
 pavu = cpu_values("pavumeter", "program")
 if pavu:
     w(f"pavumeter ÷ floor: {fmt(median(pavu) / median(floor_total))}; meter ÷ pavumeter: "
@@ -439,9 +488,14 @@ w("")
 w("| Rate | measured ÷ captured (engine) | halves skipped per second | floor: copied ÷ captured | "
   "device delivered, frames/s | poll interval median / 95th pct | position moves median / 95th pct / max |")
 w("|---|---|---|---|---|---|---|")
-for key, label, rate in FORMATS:
-    engine_rows = rows_for(coverage, key)
-    floor_rows = rows_for(coverage_floor, key)
+coverage_rows_of = [(key, label, rate, FIRST) for key, label, rate in FORMATS]
+coverage_rows_of += [(key, f"{label}, {b}", rate, b) for b in BUILDS[1:] for key, label, rate in FORMATS
+                     if key in ("44.1kHz", "96kHz")]
+for key, label, rate, b in coverage_rows_of:
+    engine_rows = rows_for(COVERAGE[b], key)
+    floor_rows = rows_for(COVERAGE_FLOOR[b], key)
+    if not engine_rows:
+        continue
     pct = coverage_percent(engine_rows)
     skipped = [(float(r["blocks_captured"]) - float(r["blocks_measured"])) / float(r["seconds"]) for r in engine_rows]
     floor_pct = [100.0 * float(r["halves_copied"]) / float(r["halves_captured"]) for r in floor_rows]
@@ -506,6 +560,10 @@ latency_row("meter, all: write → readout", lat_meter["total"])
 latency_row("**meter's own share: parec → readout**", lat_meter["share"])
 latency_row("sound server: write → parec (floor pass)", lat_floor["server"])
 latency_row("floor program: parec → copied half", lat_floor["share"])
+for b in BUILDS[1:]:
+    latency_row(f"sound server: write → parec ({b} meter pass)", LATENCY[b]["server"])
+    latency_row(f"meter, all: write → readout ({b})", LATENCY[b]["total"])
+    latency_row(f"**meter's own share: parec → readout ({b})**", LATENCY[b]["share"])
 w("")
 w(f"Target: median of the meter's own share at most {LATENCY_TARGET_MS:.0f} ms: {yes(share_median <= LATENCY_TARGET_MS)}.")
 w("")

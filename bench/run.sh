@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Benchmarks of the meter under Wine (`make bench`):   bench/run.sh BUILD_DIR
+# Benchmarks of the meter under Wine (`make bench`):   bench/run.sh BUILD_DIR [BUILD_DIR...]
 #
 # Everything runs in one private session (an Xvfb display and a PulseAudio server whose null
-# sink's monitor is the default capture source, see scripts/testenv.sh) and in a Wine prefix of
-# the benchmark's own, with the same tone played into the sink throughout. The session is
-# stopped at the end, also on failure. Raw data go to BUILD_DIR/bench/data, the report to
-# bench/results.md.
+# sink's monitor is the default capture source, see scripts/testenv.sh), each build in a Wine
+# prefix of the benchmark's own, with the same tone played into the sink throughout. The session
+# is stopped at the end, also on failure. The first build is measured in full; each further one
+# (the i686 build) beside it in the same runs: CPU of meter and floor, block coverage at 44.1 and
+# 96 kHz, latency of the meter. A 32-bit build on a machine that cannot run 32-bit programs is
+# not measured, and the report says why. Raw data go to FIRST_BUILD_DIR/bench/data/BUILD, the
+# report to bench/results.md.
 #
 #   BENCH_SOAK_MINUTES      length of the memory and handle run (default 30)
 #   BENCH_RUNS              repetitions of the CPU, coverage and speed measurements (default 3)
@@ -16,9 +19,11 @@
 #   BENCH_RESULTS           where the report goes (default bench/results.md)
 set -euo pipefail
 
-build=$(cd "${1:?usage: bench/run.sh BUILD_DIR}" && pwd)
+[[ $# -gt 0 ]] || { echo "usage: bench/run.sh BUILD_DIR [BUILD_DIR...]" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
+# shellcheck source=scripts/wine-loader.sh
+. "$root/scripts/wine-loader.sh"
 soak_minutes=${BENCH_SOAK_MINUTES:-30}
 runs=${BENCH_RUNS:-3}
 cpu_seconds=${BENCH_CPU_SECONDS:-30}
@@ -28,20 +33,44 @@ parts=${BENCH_PARTS:-speed cpu coverage latency soak}
 results=${BENCH_RESULTS:-$here/results.md}
 warm_up=5  # seconds a program runs before its CPU is counted
 
-meter=$build/app/Quorvel.exe
-probe=$build/tests/meter_probe.exe
-programs=$build/bench
-work=$build/bench
+log() { echo "bench: $*"; }
+
+# The builds by name (their folder's name: x86_64, i686), the first one first.
+declare -A build_dirs
+builds=()
+not_measured=()
+for dir in "$@"; do
+  dir=$(cd "$dir" && pwd)
+  name=$(basename "$dir")
+  for file in "$dir/app/Quorvel.exe" "$dir/tests/meter_probe.exe" "$dir/bench/capture_floor.exe" \
+              "$dir/bench/block_coverage.exe" "$dir/bench/level_speed.exe" "$dir/bench/meter_watch.exe"; do
+    [[ -f "$file" ]] || { echo "bench: $file is missing; run make build first" >&2; exit 1; }
+  done
+  if [[ "$(pe_arch "$dir/app/Quorvel.exe")" == i386 ]] && ! reason=$("$root/scripts/runs-32bit.sh"); then
+    log "$name: not measured: $reason"
+    not_measured+=("$name=$reason")
+    continue
+  fi
+  build_dirs[$name]=$dir
+  builds+=("$name")
+done
+[[ ${#builds[@]} -gt 0 ]] || { echo "bench: no build can run here" >&2; exit 1; }
+first=${builds[0]}
+work=${build_dirs[$first]}/bench
 data=$work/data
 session=$work/session
-prefix=$build/wine/bench
 
-for file in "$meter" "$probe" "$programs/capture_floor.exe" "$programs/block_coverage.exe" \
-            "$programs/level_speed.exe" "$programs/meter_watch.exe"; do
-  [[ -f "$file" ]] || { echo "bench: $file is missing; run make build first" >&2; exit 1; }
-done
-
-log() { echo "bench: $*"; }
+# use_build NAME: the programs, the Wine prefix and the data folder of that build from now on.
+use_build() {
+  local dir=${build_dirs[$1]}
+  build=$1
+  meter=$dir/app/Quorvel.exe
+  probe=$dir/tests/meter_probe.exe
+  programs=$dir/bench
+  prefix=$dir/wine/bench
+  out=$data/$1
+  export WINEPREFIX=$prefix
+}
 
 # ---- What only the benchmark needs: the native meter to compare with, strace for the analysis.
 install_missing() {
@@ -63,45 +92,51 @@ install_missing() {
 # python3 may come from elsewhere than Debian's package; any python3 on the path does.
 command -v python3 >/dev/null && command -v pavumeter >/dev/null && command -v strace >/dev/null || install_missing
 
-# ---- The session, the prefix, and everything started here goes away at the end.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d" WINEPREFIX=$prefix
+# ---- The session, the prefixes, and everything started here goes away at the end.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d"
 start_bg() {
   "$@" &
   last_pid=$!
 }
+# A Windows program in the background under its own loader; last_pid is its process.
+start_wine_bg() {
+  local loader
+  loader=$(wine_loader "$1")
+  start_bg "$loader" "$@"
+}
 cleanup() {
-  local pid
+  local pid name
   # Only jobs of this script that are still running: never a process id that may have been reused.
   for pid in $(jobs -pr); do kill "$pid" 2>/dev/null || true; done
-  wineserver -k 2>/dev/null || true
+  for name in "${builds[@]}"; do
+    WINEPREFIX=${build_dirs[$name]}/wine/bench wineserver -k 2>/dev/null || true
+  done
   "$root/scripts/testenv.sh" stop "$session" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-init_prefix() {
-  [[ -f "$prefix/.quorvel-ready" ]] && return 0
-  log "creating the Wine prefix $prefix"
-  mkdir -p "$prefix"
-  (unset DISPLAY WAYLAND_DISPLAY
-   wineboot -i >/dev/null 2>&1
-   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-   wineserver -w)
-  touch "$prefix/.quorvel-ready"
-}
-
 rm -rf "$data"
-mkdir -p "$data"
-init_prefix
+for name in "${builds[@]}"; do
+  mkdir -p "$data/$name"
+  "$root/scripts/wine-prefix.sh" "${build_dirs[$name]}" bench
+done
 "$root/scripts/testenv.sh" start "$session" >/dev/null
 # shellcheck disable=SC1091
 . "$session/env.sh"
 xvfb_pid=$(cat "$session/xvfb.pid")
 pulse_pid=$(cat "$session/pulse.pid")
 
-# One wineserver for the whole run, with the prefix's services started once.
-wineserver -p
-wine "$probe" gone 0.1 >/dev/null 2>&1 || true
+# One wineserver per prefix for the whole run, with the prefix's services started once.
+start_server() {
+  wineserver -p
+  run_wine "$probe" gone 0.1 >/dev/null 2>&1 || true
+}
+for name in "${builds[@]}"; do
+  use_build "$name"
+  start_server
+done
+use_build "$first"
 sleep 3
 
 # ---- The tone: 441 Hz at half scale in both channels (level 128), played throughout.
@@ -121,13 +156,13 @@ stop_tone() {
 }
 
 start_meter() {
-  start_bg wine "$meter"
+  start_wine_bg "$meter"
   meter_pid=$last_pid
-  wine "$probe" wait 30 >/dev/null || { echo "bench: the meter window did not appear" >&2; exit 1; }
+  run_wine "$probe" wait 30 >/dev/null || { echo "bench: the meter window did not appear" >&2; exit 1; }
 }
 close_meter() {
-  wine "$probe" close >/dev/null || true
-  wine "$probe" gone 20 >/dev/null || kill "$meter_pid" 2>/dev/null || true
+  run_wine "$probe" close >/dev/null || true
+  run_wine "$probe" gone 20 >/dev/null || kill "$meter_pid" 2>/dev/null || true
   wait "$meter_pid" 2>/dev/null || true
 }
 
@@ -145,6 +180,8 @@ close_meter() {
   echo "runs=$runs"
   echo "cpu_seconds=$cpu_seconds"
   echo "coverage_seconds=$coverage_seconds"
+  echo "builds=${builds[*]}"
+  for line in "${not_measured[@]}"; do echo "not_measured_$line"; done
   echo "load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)"
 } >"$data/machine.txt"
 
@@ -154,7 +191,7 @@ start_tone
 if [[ " $parts " == *" speed "* ]]; then
   log "level computation speed"
   for run in $(seq "$runs"); do
-    wine "$programs/level_speed.exe" 3 2 | tr -d '\r' | sed "s/^/run $run /" >>"$data/speed.txt"
+    run_wine "$programs/level_speed.exe" 3 2 | tr -d '\r' | sed "s/^/run $run /" >>"$out/speed.txt"
   done
 fi
 
@@ -163,7 +200,7 @@ fi
 cpu_window() {  # CONDITION RUN [PID]
   local line
   line=$(python3 "$here/cpu_window.py" "$cpu_seconds" "$prefix" "$xvfb_pid" "$pulse_pid" ${3:+"$3"})
-  echo "run=$2 condition=$1 $line" >>"$data/cpu.txt"
+  echo "run=$2 condition=$1 $line" >>"$out/cpu.txt"
 }
 cpu_condition() {  # CONDITION RUN
   local condition=$1 run=$2 pid length=$((warm_up + cpu_seconds + 5))
@@ -178,7 +215,7 @@ cpu_condition() {  # CONDITION RUN
       [[ $condition == meter_xresources ]] &&
         xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER $'quorvelbench.session:\tprivate\n'
       start_meter
-      [[ $condition == meter_minimized ]] && wine "$programs/meter_watch.exe" show minimize
+      [[ $condition == meter_minimized ]] && run_wine "$programs/meter_watch.exe" show minimize
       sleep "$warm_up"
       cpu_window "$condition" "$run" "$meter_pid"
       close_meter
@@ -186,9 +223,9 @@ cpu_condition() {  # CONDITION RUN
       ;;
     floor | floor_sleep)
       if [[ $condition == floor ]]; then
-        start_bg wine "$programs/capture_floor.exe" "$length"
+        start_wine_bg "$programs/capture_floor.exe" "$length"
       else
-        start_bg wine "$programs/capture_floor.exe" "$length" --sleep
+        start_wine_bg "$programs/capture_floor.exe" "$length" --sleep
       fi
       pid=$last_pid
       sleep "$warm_up"
@@ -197,7 +234,7 @@ cpu_condition() {  # CONDITION RUN
       wait "$pid" 2>/dev/null || true
       ;;
     engine)
-      start_bg wine "$programs/block_coverage.exe" "$length" 4S16
+      start_wine_bg "$programs/block_coverage.exe" "$length" 4S16
       pid=$last_pid
       sleep "$warm_up"
       cpu_window engine "$run" "$pid"
@@ -222,19 +259,19 @@ trace_requests() {  # CONDITION
   wineserver -k
   sleep 1
   start_bg wineserver -f -d1 -p 2>"$trace"
-  wine "$probe" gone 0.1 >/dev/null 2>&1 || true
+  run_wine "$probe" gone 0.1 >/dev/null 2>&1 || true
   sleep 3
   [[ $condition == meter_xresources ]] &&
     xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER $'quorvelbench.session:\tprivate\n'
   case "$condition" in
     meter | meter_xresources) start_meter; pid=$meter_pid ;;
-    floor) start_bg wine "$programs/capture_floor.exe" 60; pid=$last_pid ;;
+    floor) start_wine_bg "$programs/capture_floor.exe" 60; pid=$last_pid ;;
     idle) pid= ;;
   esac
   sleep "$warm_up"
   from=$(stat -c %s "$trace")
   if [[ -n "$pid" ]]; then
-    timeout "$seconds" strace -c -p "$pid" -o "$data/syscalls_main_$condition.txt" >/dev/null 2>&1 || true
+    timeout "$seconds" strace -c -p "$pid" -o "$out/syscalls_main_$condition.txt" >/dev/null 2>&1 || true
   else
     sleep "$seconds"
   fi
@@ -245,7 +282,7 @@ trace_requests() {  # CONDITION
   esac
   [[ $condition == meter_xresources ]] && xprop -root -remove RESOURCE_MANAGER
   # Requests, not their replies: "0110: get_message( ..." but not "0110: get_message() = ...".
-  python3 - "$trace" "$from" "$to" "$seconds" >"$data/requests_$condition.txt" <<'EOF'
+  python3 - "$trace" "$from" "$to" "$seconds" >"$out/requests_$condition.txt" <<'EOF'
 import collections, re, sys
 trace, start, end, seconds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4])
 with open(trace, "rb") as f:
@@ -257,87 +294,103 @@ for name, count in counts.most_common():
 EOF
   wineserver -k
   sleep 1
-  wineserver -p
-  wine "$probe" gone 0.1 >/dev/null 2>&1 || true
+  start_server
   sleep 3
 }
 
+# The conditions as BUILD:CONDITION: every one for the first build, meter and floor for the others.
+conditions=()
+for condition in meter floor pavumeter idle meter_minimized meter_xresources engine floor_sleep; do
+  conditions+=("$first:$condition")
+done
+for name in "${builds[@]:1}"; do conditions+=("$name:meter" "$name:floor"); done
 if [[ " $parts " == *" cpu "* ]]; then
-  conditions=(meter floor pavumeter idle meter_minimized meter_xresources engine floor_sleep)
   for run in $(seq "$runs"); do
     # A different order in each run, so that slow drifts of the machine spread over all.
     count=${#conditions[@]}
     for index in $(seq 0 $((count - 1))); do
-      condition=${conditions[$(((index + run - 1) % count))]}
-      log "CPU run $run/$runs: $condition"
-      cpu_condition "$condition" "$run"
+      item=${conditions[$(((index + run - 1) % count))]}
+      use_build "${item%%:*}"
+      log "CPU run $run/$runs: ${item#*:} ($build)"
+      cpu_condition "${item#*:}" "$run"
     done
   done
+  use_build "$first"
   for condition in idle floor meter meter_xresources; do
     log "wineserver requests and system calls: $condition"
     trace_requests "$condition"
   done
 fi
 
-# ---- 2. Block coverage at four rates; the floor program runs beside the engine and tells how
-# the device's positions move and how far apart the polls are.
+# ---- 2. Block coverage at four rates (44.1 and 96 kHz for the further builds); the floor
+# program runs beside the engine and tells how the device's positions move and how far apart
+# the polls are.
 floor_stats() {  # RUN FORMAT
-  wine "$programs/capture_floor.exe" "$((coverage_seconds + 1))" --format "$2" --stats | tr -d '\r' |
-    paste -sd' ' | sed "s/^/run=$1 kind=floor /" >>"$data/coverage_floor.txt"
+  run_wine "$programs/capture_floor.exe" "$((coverage_seconds + 1))" --format "$2" --stats | tr -d '\r' |
+    paste -sd' ' | sed "s/^/run=$1 kind=floor /" >>"$out/coverage_floor.txt"
 }
 if [[ " $parts " == *" coverage "* ]]; then
+  formats=("$first:1S16" "$first:4S16" "$first:48S16" "$first:96S16")
+  for name in "${builds[@]:1}"; do formats+=("$name:4S16" "$name:96S16"); done
   for run in $(seq "$runs"); do
-    for format in 1S16 4S16 48S16 96S16; do
-      log "block coverage run $run/$runs: $format"
+    for item in "${formats[@]}"; do
+      use_build "${item%%:*}"
+      format=${item#*:}
+      log "block coverage run $run/$runs: $format ($build)"
       floor_stats "$run" "$format" &
       floor_job=$!
-      wine "$programs/block_coverage.exe" "$coverage_seconds" "$format" | tr -d '\r' |
-        paste -sd' ' | sed "s/^/run=$run kind=engine /" >>"$data/coverage.txt"
+      run_wine "$programs/block_coverage.exe" "$coverage_seconds" "$format" | tr -d '\r' |
+        paste -sd' ' | sed "s/^/run=$run kind=engine /" >>"$out/coverage.txt"
       wait "$floor_job"
     done
   done
+  use_build "$first"
 fi
 
 # ---- 3. Latency from a step of the played signal to the first readout that shows it. The
 # player and a plain recorder of the monitor (parec) note the step; the meter's readout is
 # watched from inside the session; the floor program sees the same kind of steps in a second
-# pass, for the part that DirectSound under Wine adds.
+# pass (for the first build), for the part that DirectSound under Wine adds.
 if [[ " $parts " == *" latency "* ]]; then
   stop_tone
-  log "latency: the meter, $latency_steps steps"
-  start_meter
   watch_seconds=$((8 + 2 * latency_steps))
-  wine "$programs/meter_watch.exe" readouts "$watch_seconds" | tr -d '\r' >"$data/latency_meter_readouts.txt" &
-  watch_job=$!
-  sleep 1
-  python3 "$here/latency.py" "$latency_steps" "$data/latency_meter_steps.txt"
-  wait "$watch_job"
-  close_meter
+  for name in "${builds[@]}"; do
+    use_build "$name"
+    log "latency: the meter, $latency_steps steps ($build)"
+    start_meter
+    run_wine "$programs/meter_watch.exe" readouts "$watch_seconds" | tr -d '\r' >"$out/latency_meter_readouts.txt" &
+    watch_job=$!
+    sleep 1
+    python3 "$here/latency.py" "$latency_steps" "$out/latency_meter_steps.txt"
+    wait "$watch_job"
+    close_meter
+  done
 
-  log "latency: the floor program, $latency_steps steps"
-  wine "$programs/capture_floor.exe" "$watch_seconds" --steps | tr -d '\r' >"$data/latency_floor_readouts.txt" &
+  use_build "$first"
+  log "latency: the floor program, $latency_steps steps ($build)"
+  run_wine "$programs/capture_floor.exe" "$watch_seconds" --steps | tr -d '\r' >"$out/latency_floor_readouts.txt" &
   floor_job=$!
   sleep 2
-  python3 "$here/latency.py" "$latency_steps" "$data/latency_floor_steps.txt"
+  python3 "$here/latency.py" "$latency_steps" "$out/latency_floor_steps.txt"
   wait "$floor_job"
   start_tone
 fi
 
 # ---- 4. Memory and handles over a long run with a device switch every 10 seconds.
 if [[ " $parts " == *" soak "* ]]; then
-  log "memory and handles: $soak_minutes minutes"
+  log "memory and handles: $soak_minutes minutes ($build)"
   start_meter
-  wine "$programs/meter_watch.exe" soak "$((soak_minutes * 60))" 10 10 "$meter_pid" | tr -d '\r' >"$data/soak.txt"
+  run_wine "$programs/meter_watch.exe" soak "$((soak_minutes * 60))" 10 10 "$meter_pid" | tr -d '\r' >"$out/soak.txt"
   close_meter
   # The same growth without the meter? DirectSound alone, opened and released over and over.
   log "memory: DirectSound opened and released in a loop"
-  start_bg wine "$programs/capture_floor.exe" 50 --reopen >"$work/reopen.log"
+  start_wine_bg "$programs/capture_floor.exe" 50 --reopen >"$work/reopen.log"
   reopen_pid=$last_pid
   sleep 10
   rss0=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds0=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
   sleep 30
   rss1=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds1=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
-  echo "rss_kb_before=$rss0 rounds_before=$rounds0 rss_kb_after=$rss1 rounds_after=$rounds1" >"$data/reopen.txt"
+  echo "rss_kb_before=$rss0 rounds_before=$rounds0 rss_kb_after=$rss1 rounds_after=$rounds1" >"$out/reopen.txt"
   wait "$reopen_pid" || true
 fi
 

@@ -11,6 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 exe=$build/app/Quorvel.exe
 probe=$build/tests/meter_probe.exe
 session=$build/run/session
+# shellcheck source=scripts/wine-loader.sh
+. "$here/wine-loader.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d"
 
 have_display=false
@@ -21,7 +23,7 @@ pactl info >/dev/null 2>&1 && have_sound=true
 if $have_display && $have_sound; then
   echo "run: on your display, measuring your default capture device; close the window to end."
   export WINEPREFIX=$build/wine/desktop
-  exec wine "$exe"
+  exec "$(wine_loader "$exe")" "$exe"
 fi
 
 "$here/wine-prefix.sh" "$build" >/dev/null
@@ -46,20 +48,20 @@ echo "run: no sound server here; a private one plays a demo signal into the defa
 
 if $have_display; then
   echo "run: on your display; close the window to end."
-  wine "$exe"
+  run_wine "$exe"
   exit 0
 fi
 
 echo "run: no display here; the meter runs on a private one for 5 seconds."
 mkdir -p "$build/run"
-wine "$exe" &
+run_wine "$exe" &
 meter=$!
-wine "$probe" wait 30 || { echo "run: the meter window did not appear" >&2; exit 1; }
+run_wine "$probe" wait 30 || { echo "run: the meter window did not appear" >&2; exit 1; }
 sleep 5
-read -r x y width height < <(wine "$probe" rect | tr -d '\r')
+read -r x y width height < <(run_wine "$probe" rect | tr -d '\r')
 import -window root -crop "${width}x${height}+${x}+${y}" +repage "$build/run/quorvel.png"
 echo "run: screenshot in $build/run/quorvel.png"
-wine "$probe" readouts | tr -d '\r' | sed 's/^/run:   /'
-wine "$probe" close
-wine "$probe" gone 10 || echo "run: the window did not close" >&2
+run_wine "$probe" readouts | tr -d '\r' | sed 's/^/run:   /'
+run_wine "$probe" close
+run_wine "$probe" gone 10 || echo "run: the window did not close" >&2
 wait "$meter" || true

@@ -53,6 +53,11 @@ TEST_F(CaptureDeviceTest, RequestedFormatAvailable) {
 
         DSCBUFFERDESC desc = fake->LastBufferDesc();
         EXPECT_EQ(desc.dwSize, sizeof(DSCBUFFERDESC));
+#ifdef __i386__
+        // The sizes of the 32-bit platform, as the device hands them to DirectSound.
+        EXPECT_EQ(desc.dwSize, 28u);
+        EXPECT_EQ(fake->CountCalls("GetCaps 16 "), 1);
+#endif
         EXPECT_EQ(desc.dwFlags, 0u);
         EXPECT_EQ(desc.dwBufferBytes, 8192u);
         EXPECT_EQ(desc.dwReserved, 0u);

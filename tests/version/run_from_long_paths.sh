@@ -5,6 +5,9 @@
 #   run_from_long_paths.sh SOURCE_DIR BUILD_DIR PROGRAM DECOY WORK_DIR
 set -euo pipefail
 source_dir=${1:?} build=${2:?} program=${3:?} decoy=${4:?} work=${5:?}
+# shellcheck source=scripts/wine-loader.sh
+. "$source_dir/scripts/wine-loader.sh"
+skip_unless_runs "$program"
 
 rm -rf "$work"
 mkdir -p "$work"
