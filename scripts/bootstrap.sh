@@ -13,6 +13,9 @@ packages=(
   xvfb x11-utils
   pulseaudio pulseaudio-utils sox
   imagemagick
+  # Liberation Sans: the font that Wine's own package recommends and most users' Wine draws the
+  # dialogs in. DejaVu Sans: the one without it. The link test draws in both.
+  fonts-liberation fonts-dejavu-core
   googletest
   zip unzip file
 )
