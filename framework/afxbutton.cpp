@@ -1,8 +1,5 @@
 #include "framework/afxbutton.h"
 
-IMPLEMENT_DYNAMIC(CWnd, CObject)
-IMPLEMENT_DYNAMIC(CButton, CWnd)
-
 void CButton::DrawItem(LPDRAWITEMSTRUCT) {}
 
 BOOL CButton::OnChildNotify(UINT message, WPARAM, LPARAM lParam, LRESULT* result) {

@@ -3,7 +3,6 @@
 #include "framework/afxwnd.h"
 
 class CButton : public CWnd {
-    DECLARE_DYNAMIC(CButton)
 public:
     // Paints an owner-drawn button; the drawing context belongs to the caller.
     virtual void DrawItem(LPDRAWITEMSTRUCT drawItem);

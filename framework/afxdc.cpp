@@ -12,12 +12,6 @@ void CDC::FillSolidRect(LPCRECT rect, COLORREF color) {
     ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, rect, nullptr, 0, nullptr);
 }
 
-CSize CDC::GetTextExtent(const char* text, int length) const {
-    SIZE size = {0, 0};
-    ::GetTextExtentPoint32A(m_hDC, text, length, &size);
-    return CSize(size.cx, size.cy);
-}
-
 CClientDC::CClientDC(CWnd* window) : m_hWnd(window ? window->m_hWnd : nullptr) { m_hDC = ::GetDC(m_hWnd); }
 
 CClientDC::~CClientDC() {

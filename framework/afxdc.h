@@ -25,11 +25,9 @@ public:
     void FillSolidRect(int x, int y, int width, int height, COLORREF color);
     void FillSolidRect(LPCRECT rect, COLORREF color);
 
-    COLORREF SetBkColor(COLORREF color) { return ::SetBkColor(m_hDC, color); }
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     HGDIOBJ SelectObject(HGDIOBJ object) { return ::SelectObject(m_hDC, object); }
-    CSize GetTextExtent(const char* text, int length) const;
     BOOL TextOut(int x, int y, const char* text, int length) { return ::TextOutA(m_hDC, x, y, text, length); }
 
     CDC(const CDC&) = delete;

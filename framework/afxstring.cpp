@@ -170,10 +170,6 @@ void CString::ReleaseBuffer(int newLength) {
     data->length = newLength;
 }
 
-bool CString::operator==(const char* text) const {
-    return std::strcmp(m_text, text ? text : "") == 0;
-}
-
 CString operator+(const CString& a, const CString& b) {
     CString result(a);
     result += b;

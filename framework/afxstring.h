@@ -36,8 +36,6 @@ public:
     // The string resource of the program's resource module; false (and empty) if missing.
     bool LoadString(unsigned int id);
 
-    bool operator==(const char* text) const;
-    bool operator!=(const char* text) const { return !(*this == text); }
 
 private:
     struct Data;

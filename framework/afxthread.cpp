@@ -19,7 +19,7 @@ unsigned __stdcall ThreadStart(void* argument) {
 }  // namespace
 
 CWinThread::CWinThread()
-    : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pfnThreadProc(nullptr),
+    : m_hThread(nullptr), m_bAutoDelete(TRUE), m_pfnThreadProc(nullptr),
       m_pThreadParams(nullptr) {}
 
 CWinThread::~CWinThread() {
@@ -33,14 +33,12 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
     thread->m_pfnThreadProc = proc;
     thread->m_pThreadParams = param;
     // Suspended until the object is complete, so the thread never sees a half-built object.
-    unsigned id = 0;
-    uintptr_t handle = _beginthreadex(security, stackSize, ThreadStart, thread, CREATE_SUSPENDED, &id);
+    uintptr_t handle = _beginthreadex(security, stackSize, ThreadStart, thread, CREATE_SUSPENDED, nullptr);
     if (handle == 0) {
         delete thread;
         return nullptr;
     }
     thread->m_hThread = reinterpret_cast<HANDLE>(handle);
-    thread->m_nThreadID = id;
     SetThreadPriority(thread->m_hThread, priority);  // result deliberately ignored: a hint
     if (!(createFlags & CREATE_SUSPENDED)) ResumeThread(thread->m_hThread);
     return thread;

@@ -11,7 +11,6 @@ public:
     virtual ~CWinThread();  // closes the thread handle
 
     HANDLE m_hThread;
-    DWORD m_nThreadID;
     BOOL m_bAutoDelete;  // the object deletes itself when its thread ends
 
     AFX_THREADPROC m_pfnThreadProc;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/afxmainwnd.h"
+#include "framework/afxwnd.h"
 
 namespace {
 
@@ -17,6 +17,16 @@ CString ExecutableBaseName() {
         if (*p == '\\' || *p == '/') name = p + 1;
     const char* dot = std::strrchr(name, '.');
     return dot ? CString(name, (int)(dot - name)) : CString(name);
+}
+
+// A box raised on the thread of the main window belongs to it (or to the info dialog it has
+// open, rather than to the main window it disables); on another thread, to that thread's
+// active window, if any.
+HWND MessageBoxOwner() {
+    HWND main = g_app && g_app->m_pMainWnd ? g_app->m_pMainWnd->m_hWnd : nullptr;
+    if (main && ::IsWindow(main) && ::GetWindowThreadProcessId(main, nullptr) == ::GetCurrentThreadId())
+        return ::GetLastActivePopup(main);
+    return ::GetActiveWindow();
 }
 
 }  // namespace
@@ -41,7 +51,7 @@ int CWinApp::DoMessageBox(const char* text, UINT type, UINT /*helpId*/) {
         UINT buttons = type & MB_TYPEMASK;
         if (buttons == MB_OK || buttons == MB_OKCANCEL) type |= MB_ICONEXCLAMATION;
     }
-    return MessageBoxA(AfxGetMessageBoxOwner(), text, m_pszAppName, type);
+    return MessageBoxA(MessageBoxOwner(), text, m_pszAppName, type);
 }
 
 HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id)); }

@@ -1,7 +1,6 @@
 #include "framework/afxwnd.h"
 
 #include "framework/afxmenu.h"
-#include "framework/afxmt.h"
 
 namespace {
 
@@ -15,11 +14,7 @@ struct CurrentMessage {
 // The message each thread is processing, for Default(); nested messages save and restore it.
 thread_local CurrentMessage t_current = {};
 
-CCriticalSection& HandleMapLock() {
-    static CCriticalSection lock;
-    return lock;
-}
-
+// Windows are attached and looked up on the thread that runs them, the window thread.
 std::map<HWND, CWnd*>& HandleMap() {
     static std::map<HWND, CWnd*> map;
     return map;
@@ -39,23 +34,18 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND window) {
-    CSingleLock lock(HandleMapLock());
     auto found = HandleMap().find(window);
     return found == HandleMap().end() ? nullptr : found->second;
 }
 
 void CWnd::AttachPermanent(HWND window) {
     m_hWnd = window;
-    CSingleLock lock(HandleMapLock());
     HandleMap()[window] = this;
 }
 
 void CWnd::Detach() {
-    {
-        CSingleLock lock(HandleMapLock());
-        auto found = HandleMap().find(m_hWnd);
-        if (found != HandleMap().end() && found->second == this) HandleMap().erase(found);
-    }
+    auto found = HandleMap().find(m_hWnd);
+    if (found != HandleMap().end() && found->second == this) HandleMap().erase(found);
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;
 }
@@ -77,14 +67,6 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     return SubclassWindow(::GetDlgItem(parent->m_hWnd, (int)id));
 }
 
-CWnd* CWnd::AdoptTemporary(HWND control, std::unique_ptr<CWnd> wrapper) {
-    wrapper->m_hWnd = control;
-    wrapper->m_wrapperOnly = true;
-    CWnd* result = wrapper.get();
-    m_controlWrappers[control] = std::move(wrapper);
-    return result;
-}
-
 CWnd* CWnd::GetDlgItem(int id) { return GetDlgControl<CWnd>(id); }
 
 void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
@@ -101,11 +83,6 @@ void CWnd::SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(m_hWnd, 
 void CWnd::GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
 
 void CWnd::GetWindowRect(LPRECT rect) const { ::GetWindowRect(m_hWnd, rect); }
-
-void CWnd::ScreenToClient(LPRECT rect) const {
-    ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect->left));
-    ::ScreenToClient(m_hWnd, reinterpret_cast<POINT*>(&rect->right));
-}
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     ::MoveWindow(m_hWnd, x, y, width, height, repaint);

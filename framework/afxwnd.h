@@ -6,19 +6,19 @@
 
 #include <map>
 #include <memory>
+#include <typeindex>
+#include <utility>
 
 #include "framework/afxmsgmap.h"
-#include "framework/afxobject.h"
 #include "framework/afxstring.h"
 #include "framework/afxtypes.h"
 
 class CMenu;
 
-class CWnd : public CObject {
-    DECLARE_DYNAMIC(CWnd)
+class CWnd {
 public:
     CWnd();
-    ~CWnd() override;
+    virtual ~CWnd();
 
     HWND m_hWnd;
 
@@ -30,7 +30,9 @@ public:
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
 
     // The control as an object of this window: its attached object, or a wrapper of type T
-    // that this window keeps until it is destroyed. Null when there is no such control.
+    // that this window keeps until it is destroyed (one per control and type, so a pointer
+    // once handed out stays valid whatever is asked for later). Null when there is no such
+    // control.
     CWnd* GetDlgItem(int id);
     template <class T>
     T* GetDlgControl(int id);
@@ -40,7 +42,6 @@ public:
     void SetDlgItemText(int id, const char* text);
     void GetClientRect(LPRECT rect) const;
     void GetWindowRect(LPRECT rect) const;
-    void ScreenToClient(LPRECT rect) const;
     void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
     BOOL IsIconic() const;
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse);
@@ -96,9 +97,8 @@ private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     void AttachPermanent(HWND window);
     void Detach();
-    CWnd* AdoptTemporary(HWND control, std::unique_ptr<CWnd> wrapper);
 
-    std::map<HWND, std::unique_ptr<CWnd>> m_controlWrappers;
+    std::map<std::pair<HWND, std::type_index>, std::unique_ptr<CWnd>> m_controlWrappers;
 };
 
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -108,8 +108,11 @@ T* CWnd::GetDlgControl(int id) {
     HWND control = ::GetDlgItem(m_hWnd, id);
     if (!control) return nullptr;
     if (T* attached = dynamic_cast<T*>(FromHandlePermanent(control))) return attached;
-    auto found = m_controlWrappers.find(control);
-    if (found != m_controlWrappers.end())
-        if (T* wrapper = dynamic_cast<T*>(found->second.get())) return wrapper;
-    return static_cast<T*>(AdoptTemporary(control, std::unique_ptr<CWnd>(new T)));
+    std::unique_ptr<CWnd>& wrapper = m_controlWrappers[{control, std::type_index(typeid(T))}];
+    if (!wrapper) {
+        wrapper.reset(new T);
+        wrapper->m_hWnd = control;
+        wrapper->m_wrapperOnly = true;
+    }
+    return static_cast<T*>(wrapper.get());
 }
