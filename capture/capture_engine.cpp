@@ -12,7 +12,7 @@
 namespace {
 
 const DWORD kDefaultBlockSize = 1024;
-const DWORD kSmallestRefusedBlockSize = 512;
+const DWORD kLargestRefusedBlockSize = 512;
 
 // The body of a thread that was started but must not run the capture loop.
 UINT EndAtOnce(LPVOID) { return 0; }
@@ -39,7 +39,7 @@ CCaptureEngine::~CCaptureEngine() {
 }
 
 bool CCaptureEngine::SetBlockSize(DWORD frames) {
-    if (frames <= kSmallestRefusedBlockSize) return false;
+    if (frames <= kLargestRefusedBlockSize) return false;
     m_blockSize = frames;
     return true;
 }
@@ -54,7 +54,7 @@ CCaptureDevice* CCaptureEngine::DetachDeviceLocked() {
     return device;
 }
 
-void CCaptureEngine::Release(CCaptureDevice* device) {
+void CCaptureEngine::StopAndDelete(CCaptureDevice* device) {
     if (!device) return;
     device->StopBuffer();
     delete device;
@@ -67,7 +67,7 @@ bool CCaptureEngine::Open(DWORD* formatCode, const GUID* deviceId) {
         old = DetachDeviceLocked();
         m_deviceOpen = false;
     }
-    Release(old);
+    StopAndDelete(old);
 
     // Set up outside the lock: this may show error boxes. No pass can see the new wrapper
     // before it is complete.
@@ -82,7 +82,7 @@ bool CCaptureEngine::Open(DWORD* formatCode, const GUID* deviceId) {
         m_device = device;
         m_deviceOpen = configured;
     }
-    Release(old);
+    StopAndDelete(old);
     return configured;
 }
 
@@ -141,7 +141,7 @@ void CCaptureEngine::Stop() {
             old = DetachDeviceLocked();
         }
     }
-    Release(old);
+    StopAndDelete(old);
 }
 
 LONG CCaptureEngine::GetLevel(int channel) const {
@@ -151,7 +151,7 @@ LONG CCaptureEngine::GetLevel(int channel) const {
     return -1;
 }
 
-CCaptureDevice* CCaptureEngine::BeginPass(bool waitTimedOut) {
+CCaptureDevice* CCaptureEngine::BeginPassOrEndThread(bool waitTimedOut) {
     m_lock.Lock();
     bool end = !waitTimedOut;  // the event is never set: only a failed wait gets here
     if (!end && (!m_deviceOpen || !m_run)) {
@@ -182,7 +182,7 @@ void CCaptureEngine::EndPass(CCaptureDevice* device) {
             m_releasedByPass = nullptr;
         }
     }
-    Release(released);
+    StopAndDelete(released);
 }
 
 void CCaptureEngine::ThreadLoop() {
@@ -191,7 +191,7 @@ void CCaptureEngine::ThreadLoop() {
     DWORD timeout = kPollPeriodMs;
     for (;;) {
         DWORD waited = WaitForSingleObject(m_waitEvent, timeout);
-        CCaptureDevice* device = BeginPass(waited == WAIT_TIMEOUT);
+        CCaptureDevice* device = BeginPassOrEndThread(waited == WAIT_TIMEOUT);
         DWORD t0 = timeGetTime();
         if (!device->ReadHalf()) {
             EndPass(device);

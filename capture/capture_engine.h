@@ -42,15 +42,19 @@ public:
     CCaptureEngine& operator=(const CCaptureEngine&) = delete;
 
 private:
-    CCaptureDevice* BeginPass(bool waitTimedOut);
+    // The flag test of a pass: ends the capture thread (does not return) when the wait failed
+    // or capture is to stop; otherwise the wrapper the pass is to use, held for it until EndPass.
+    CCaptureDevice* BeginPassOrEndThread(bool waitTimedOut);
     void EndPass(CCaptureDevice* device);
     CCaptureDevice* DetachDeviceLocked();
     // With m_lock held and no capture thread running; false when none could be started.
     bool StartThreadLocked();
-    static void Release(CCaptureDevice* device);
+    static void StopAndDelete(CCaptureDevice* device);
 
-    // Guarded by m_lock: the wrapper pointer and the two below, the capture thread's decision
-    // to end, and Start's test of the thread object.
+    // m_lock guards the wrapper pointers (m_device, m_passDevice, m_releasedByPass) and makes
+    // the capture thread's decision to end and Start's test of m_thread one after the other.
+    // m_deviceOpen changes under it too, together with m_device, so that a pass finds either the
+    // flag clear or the new wrapper complete; m_run and the results are plain atomics.
     CCaptureDevice* m_device;
     std::atomic<bool> m_deviceOpen;
     std::atomic<bool> m_run;

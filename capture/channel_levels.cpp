@@ -3,16 +3,8 @@
 namespace {
 
 inline LONG ReadSample(const BYTE* sample, DWORD bytesPerSample) {
-    switch (bytesPerSample) {
-    case 1:
-        return ((LONG)sample[0] - 128) * 256;
-    case 2:
-        return (SHORT)(sample[0] | (sample[1] << 8));
-    default: {
-        LONG u = sample[0] | (sample[1] << 8) | (sample[2] << 16);
-        return u >= 0x800000 ? u - 0x1000000 : u;
-    }
-    }
+    if (bytesPerSample == 1) return ((LONG)sample[0] - 128) * 256;
+    return (SHORT)(sample[0] | (sample[1] << 8));
 }
 
 template <DWORD BytesPerSample>
@@ -35,15 +27,12 @@ void MeasureChannel(const BYTE* samples, DWORD byteCount, DWORD channel, DWORD b
     *maximum = 0;
     DWORD frames = frameStride == 0 ? 0 : byteCount / frameStride;
     if (!samples || frames == 0) return;
-    if (bytesPerSample < 1 || bytesPerSample > 3) return;
+    if (bytesPerSample != 1 && bytesPerSample != 2) return;
     // 64-bit so that a huge channel index cannot wrap into a valid-looking offset.
     if ((ULONGLONG)(channel + 1ULL) * bytesPerSample > frameStride) return;
     const BYTE* first = samples + channel * bytesPerSample;
-    switch (bytesPerSample) {
-    case 1: Sweep<1>(first, frames, frameStride, minimum, maximum); break;
-    case 2: Sweep<2>(first, frames, frameStride, minimum, maximum); break;
-    default: Sweep<3>(first, frames, frameStride, minimum, maximum); break;
-    }
+    if (bytesPerSample == 1) Sweep<1>(first, frames, frameStride, minimum, maximum);
+    else Sweep<2>(first, frames, frameStride, minimum, maximum);
 }
 
 LONG LevelFromRange(LONG minimum, LONG maximum) { return (maximum - minimum) / 256; }

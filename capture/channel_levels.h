@@ -5,10 +5,10 @@
 
 // Smallest and largest sample of one channel, both measured from 0. Frames are frameStride
 // bytes apart; the channel's sample starts channel * bytesPerSample bytes into its frame.
-// 2 or 3 bytes per sample: signed, least significant byte first. 1 byte per sample: unsigned
-// with 128 as zero, scaled to the 16-bit range ((u - 128) * 256) so every width shares one scale.
-// Trailing bytes of an incomplete frame are ignored; no frames (or a sample that does not fit
-// its frame) gives 0 and 0.
+// 2 bytes per sample: signed, least significant byte first. 1 byte per sample: unsigned with
+// 128 as zero, scaled to the 16-bit range ((u - 128) * 256) so both widths share one scale.
+// Trailing bytes of an incomplete frame are ignored; no frames, another width, or a sample that
+// does not fit its frame gives 0 and 0.
 void MeasureChannel(const BYTE* samples, DWORD byteCount, DWORD channel, DWORD bytesPerSample,
                     DWORD frameStride, LONG* minimum, LONG* maximum);
 
