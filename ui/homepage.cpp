@@ -4,7 +4,6 @@
 
 #include "framework/afxwnd.h"
 #include "info/version_info.h"
-#include "ui/link_button.h"
 
 #ifndef QUORVEL_WEB_HOST
 #error "QUORVEL_WEB_HOST must be defined by the build"
@@ -28,12 +27,4 @@ void OpenHomepage(CWnd* owner) {
     CString address = HomepageAddress();
     // result deliberately ignored: without a browser nothing visible happens
     ::ShellExecuteA(owner ? owner->m_hWnd : nullptr, "Open", address, nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void ConfigureHomepageLink(CHButton& link, HCURSOR linkCursor) {
-    link.SetLinkCursor(linkCursor);
-    link.SetUnderlineMode(2);
-    link.SetHoverColor(RGB(50, 128, 255), 1);
-    link.SetToolTipText("visit homepage for updates and documentation", 1);
-    link.SetWindowText(MakerWebHost());
 }

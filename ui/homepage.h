@@ -18,8 +18,3 @@ CString HomepageAddress();
 // browser) is not reported.
 void OpenHomepage(CWnd* owner);
 
-class CHButton;
-
-// Both link buttons look and behave alike: link cursor, underlined only while hovered, the hover
-// colour, the tooltip, and the maker's web host as caption, set in this order.
-void ConfigureHomepageLink(CHButton& link, HCURSOR linkCursor);

@@ -5,6 +5,7 @@
 #include "info/version_info.h"
 #include "res/resource.h"
 #include "ui/homepage.h"
+#include "ui/homepage_link.h"
 
 BEGIN_MESSAGE_MAP(CInfoDialog, CDialog)
     ON_BN_CLICKED(IDC_INFO_LINK, OnBnClickedInfoLink)

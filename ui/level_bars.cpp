@@ -26,8 +26,8 @@ LONG NextPeakMarker(LONG marker, LONG levelPosition) {
     return marker > levelPosition ? marker - 1 : levelPosition;
 }
 
-int PlanLevelBarFills(const BarGeometry (&bars)[2], const BarColours& colours, const LONG (&levels)[2],
-                      const LONG (&maxima)[2], BarState* state, BarFill (&fills)[kMaxBarFills]) {
+int TickLevelBars(const BarGeometry (&bars)[2], const BarColours& colours, const LONG (&levels)[2],
+                  const LONG (&maxima)[2], BarState* state, BarFill (&fills)[kMaxBarFills]) {
     if (levels[kLeftBar] < 0 && levels[kRightBar] < 0) return 0;
     int count = 0;
     auto fill = [&](int bar, LONG x, LONG width, COLORREF colour) { fills[count++] = {bar, x, width, colour}; };

@@ -47,10 +47,11 @@ struct BarState {
 
 const int kMaxBarFills = 12;
 
-// The fills of one tick, in drawing order, for levels and held maxima (each maximum at least its
-// level); updates the level positions and markers in state. Both levels negative: nothing.
-int PlanLevelBarFills(const BarGeometry (&bars)[2], const BarColours& colours, const LONG (&levels)[2],
-                      const LONG (&maxima)[2], BarState* state, BarFill (&fills)[kMaxBarFills]);
+// One tick of both bars for the levels and held maxima (each maximum at least its level): moves
+// the level positions and the peak-hold markers in state, and gives the fills that draw the
+// bars, in drawing order; their number is returned. Both levels negative: nothing at all.
+int TickLevelBars(const BarGeometry (&bars)[2], const BarColours& colours, const LONG (&levels)[2],
+                  const LONG (&maxima)[2], BarState* state, BarFill (&fills)[kMaxBarFills]);
 
 // x of the four activity marks: block count, +2, +4, +6, each modulo the strip width.
 // A strip of width 0 has no marks (false).

@@ -2,9 +2,7 @@
 
 #include "framework/afxdc.h"
 #include "ui/drawn_text.h"
-#include "ui/link_geometry.h"
-
-IMPLEMENT_DYNAMIC(CHButton, CButton)
+#include "ui/link_caption.h"
 
 BEGIN_MESSAGE_MAP(CHButton, CButton)
     ON_WM_LBUTTONDOWN()

@@ -7,7 +7,6 @@
 #include "framework/afxtooltip.h"
 
 class CHButton : public CButton {
-    DECLARE_DYNAMIC(CHButton)
 public:
     CHButton();
     ~CHButton() override;

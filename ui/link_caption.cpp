@@ -1,4 +1,4 @@
-#include "ui/link_geometry.h"
+#include "ui/link_caption.h"
 
 RECT LinkButtonRect(const RECT& windowInParent, SIZE caption) {
     LONG halfWidth = caption.cx / 2, halfHeight = caption.cy / 2;

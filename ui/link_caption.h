@@ -1,6 +1,6 @@
 #pragma once
-// The arithmetic of the link button, free of windows: where it moves to, where its caption
-// goes, and how the caption looks.
+// The link button's caption, free of windows: where the button moves to fit it, where it is
+// drawn, and how it looks (colour, underline).
 #include <windows.h>
 
 // The window rectangle that fits the caption with 2 pixels of margin, around the centre of the

@@ -10,6 +10,7 @@
 #include "info/version_info.h"
 #include "res/resource.h"
 #include "ui/homepage.h"
+#include "ui/homepage_link.h"
 #include "ui/info_dialog.h"
 
 namespace {
@@ -159,7 +160,7 @@ void CMeterDialog::DrawLevelBars(LONG left, LONG right, LONG maxLeft, LONG maxRi
     const LONG levels[2] = {left, right};
     const LONG maxima[2] = {maxLeft, maxRight};
     BarFill fills[kMaxBarFills];
-    int count = PlanLevelBarFills(m_barGeometry, m_colours, levels, maxima, &m_bars, fills);
+    int count = TickLevelBars(m_barGeometry, m_colours, levels, maxima, &m_bars, fills);
     for (int i = 0; i < count; ++i) {
         const BarFill& fill = fills[i];
         m_barDC[fill.bar]->FillSolidRect(fill.x, 0, fill.width, m_barGeometry[fill.bar].height, fill.colour);

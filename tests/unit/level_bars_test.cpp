@@ -22,7 +22,7 @@ struct Bars {
     void Tick(LONG left, LONG right, LONG maxLeft, LONG maxRight) {
         const LONG levels[2] = {left, right};
         const LONG maxima[2] = {maxLeft, maxRight};
-        count = PlanLevelBarFills(geometry, kColours, levels, maxima, &state, fills);
+        count = TickLevelBars(geometry, kColours, levels, maxima, &state, fills);
     }
     // The colour of each pixel of one bar after the tick's fills, in order.
     std::vector<COLORREF> Pixels(int bar) const {
