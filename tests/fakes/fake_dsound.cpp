@@ -120,6 +120,22 @@ FakeFactory g_factory;
 
 }  // namespace
 
+// ---- FakeScript
+
+void FakeScript::Reset() {
+    createFailures = 0;
+    createFailure = E_OUTOFMEMORY;
+    initializeResult = DS_OK;
+    getCapsResult = DS_OK;
+    formats = 0xFFFFF;
+    createBufferResult = DS_OK;
+    bufferQueryResult = S_OK;
+    lockResult = DS_OK;
+    lockFailsFromCall = 1;
+    unlockResult = DS_OK;
+    advancePerQuery = 0;
+}
+
 // ---- FakeDirectSound
 
 FakeDirectSound::FakeDirectSound()
@@ -166,7 +182,7 @@ void FakeDirectSound::Uninstall() {
 
 void FakeDirectSound::Reset() {
     CSingleLock lock(m_lock);
-    script = FakeScript();
+    script.Reset();
     m_calls.clear();
     // Released objects are never freed: a late call on one must still find it.
     m_live = 0;
@@ -381,9 +397,10 @@ STDMETHODIMP FakeCaptureBuffer::GetCurrentPosition(LPDWORD capturePosition, LPDW
     if (m_dead) fake.UsedAfterRelease();
     CSingleLock lock(fake.Lock());
     fake.PositionQueried();
-    if (fake.script.advancePerQuery && !m_data.empty()) {
-        m_capturePosition = (m_capturePosition + fake.script.advancePerQuery) % m_data.size();
-        m_readPosition = (m_readPosition + fake.script.advancePerQuery) % m_data.size();
+    DWORD advance = fake.script.advancePerQuery;
+    if (advance && !m_data.empty()) {
+        m_capturePosition = (m_capturePosition + advance) % m_data.size();
+        m_readPosition = (m_readPosition + advance) % m_data.size();
     }
     if (capturePosition) *capturePosition = m_capturePosition;
     if (readPosition) *readPosition = m_readPosition;
@@ -402,7 +419,8 @@ STDMETHODIMP FakeCaptureBuffer::Lock(DWORD offset, DWORD bytes, void** region1, 
     fake.Log(Describe("Lock", offset, bytes));
     if (m_dead) fake.UsedAfterRelease();
     int call = fake.LockCalled();
-    if (FAILED(fake.script.lockResult) && call >= fake.script.lockFailsFromCall) return fake.script.lockResult;
+    HRESULT lockResult = fake.script.lockResult;
+    if (FAILED(lockResult) && call >= fake.script.lockFailsFromCall) return lockResult;
     if (!region1 || !length1 || flags != 0 || offset >= m_data.size() || bytes > m_data.size())
         return DSERR_INVALIDPARAM;
     DWORD first = bytes <= m_data.size() - offset ? bytes : (DWORD)m_data.size() - offset;

@@ -7,6 +7,7 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ class FakeCaptureBuffer;
 
 // What the next objects do; tests set it before the call under test.
 struct FakeScript {
+    // Read where devices are opened and configured: the thread that a test syncs with.
     int createFailures = 0;        // CreateInstance fails this many times first...
     HRESULT createFailure = E_OUTOFMEMORY;  // ...with this code
     HRESULT initializeResult = DS_OK;
@@ -23,11 +25,14 @@ struct FakeScript {
     DWORD formats = 0xFFFFF;       // all twenty standard formats
     HRESULT createBufferResult = DS_OK;
     HRESULT bufferQueryResult = S_OK;
-    HRESULT lockResult = DS_OK;
-    int lockFailsFromCall = 1;     // a failing lockResult applies from this Lock call on (1: the first)
-    HRESULT unlockResult = DS_OK;
+    // Read by the capture thread in every pass while a test may change them.
+    std::atomic<HRESULT> lockResult{DS_OK};
+    std::atomic<int> lockFailsFromCall{1};  // a failing lockResult applies from this Lock call on (1: the first)
+    std::atomic<HRESULT> unlockResult{DS_OK};
     // Every position query moves both positions on by this many bytes (0: they stand still).
-    DWORD advancePerQuery = 0;
+    std::atomic<DWORD> advancePerQuery{0};
+
+    void Reset();  // everything as above
 };
 
 class FakeDirectSound {
@@ -139,7 +144,8 @@ private:
     DWORD m_readPosition = 0;
 };
 
-// Installs the fake for the lifetime of the object and checks nothing leaked at the end.
+// Installs the fake on the calling thread for the lifetime of the object, from a clean start
+// (new script, nothing counted). Checking what is left at the end is the test's.
 class FakeDirectSoundScope {
 public:
     FakeDirectSoundScope();

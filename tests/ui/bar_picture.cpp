@@ -2,7 +2,6 @@
 
 #include <sstream>
 
-#include "ui/level_bars.h"
 
 namespace {
 
@@ -20,21 +19,24 @@ std::string NameOf(COLORREF colour) {
 
 }  // namespace
 
+LONG BarX(LONG width, LONG value) { return width * value / 256; }
+
 bool IsBarColour(COLORREF colour) {
     return colour == kGreen || colour == kYellow || colour == kRed || colour == kBlack || colour == kGrey ||
            colour == kMarker;
 }
 
-std::vector<COLORREF> SettledBarRow(LONG width, LONG height, LONG level, LONG heldMaximum) {
-    BarGeometry bar = MakeBarGeometry(width, height);
-    LONG levelEnd = BarPosition(width, level);
-    LONG maximumPosition = BarPosition(width, heldMaximum);
+std::vector<COLORREF> SettledBarRow(LONG width, LONG level, LONG heldMaximum) {
+    // Yellow from 80 % of the width, red from 95 %, whole pixels, as the user's guide says.
+    const LONG yellowFrom = width * 80 / 100, redFrom = width * 95 / 100;
+    LONG levelEnd = BarX(width, level);
+    LONG maximumPosition = BarX(width, heldMaximum);
     // The marker falls one pixel per tick until it meets the level's end, and stays there.
     LONG marker = levelEnd;
     std::vector<COLORREF> row((size_t)width);
     for (LONG x = 0; x < width; ++x) {
         COLORREF colour;
-        if (x < levelEnd) colour = x < bar.threshold80 ? kGreen : x < bar.threshold95 ? kYellow : kRed;
+        if (x < levelEnd) colour = x < yellowFrom ? kGreen : x < redFrom ? kYellow : kRed;
         else if (x == marker) colour = kMarker;
         else if (x < maximumPosition) colour = kBlack;
         else colour = kGrey;
@@ -45,9 +47,7 @@ std::vector<COLORREF> SettledBarRow(LONG width, LONG height, LONG level, LONG he
 
 std::vector<COLORREF> ActivityRow(DWORD blockCount, DWORD width) {
     std::vector<COLORREF> row(width, kBlack);
-    DWORD marks[4];
-    if (ActivityMarks(blockCount, width, marks))
-        for (DWORD mark : marks) row[mark] = kMarker;
+    for (DWORD i = 0; i < 4 && width; ++i) row[(blockCount + 2 * i) % width] = kMarker;
     return row;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the meter's bars and activity strip must look like on screen, from the bar arithmetic
-// of ui/level_bars.h, and the comparison of a screenshot with it.
+// What the meter's bars and activity strip must look like on screen, by the rules the user's
+// guide gives (not by the meter's own code), and the comparison of a screenshot with it.
 #include <windows.h>
 
 #include <string>
@@ -21,9 +21,12 @@ bool IsBarColour(COLORREF colour);
 // One row of a bar (every row of it is the same) whose level has stood still long enough for
 // the peak-hold marker to settle on the level's end: zones up to the level, the marker, black
 // up to the held maximum, grey beyond.
-std::vector<COLORREF> SettledBarRow(LONG width, LONG height, LONG level, LONG heldMaximum);
+std::vector<COLORREF> SettledBarRow(LONG width, LONG level, LONG heldMaximum);
+// Where a value 0..255 lies on a bar of that width: width * value / 256, whole pixels.
+LONG BarX(LONG width, LONG value);
 
-// The activity strip's row for a block count: black with four marks.
+// The activity strip's row for a block count: black with four marks, two pixels apart, the
+// first at the block count, all wrapping round the strip.
 std::vector<COLORREF> ActivityRow(DWORD blockCount, DWORD width);
 
 // Compares every row of the screen rectangle with the row; empty when all pixels agree,

@@ -9,7 +9,6 @@
 #include "tests/ui/bar_picture.h"
 #include "tests/ui/screenshot.h"
 #include "tests/ui/session_scripts.h"
-#include "ui/level_bars.h"
 
 StereoSignal Tone(LONG leftLevel, LONG rightLevel, double seconds) {
     // Peak to peak of a sine around 0 is twice its amplitude; the level is that / 256.
@@ -100,8 +99,8 @@ void MeterTest::ExpectSettledBars(LONG left, LONG right, LONG maxLeft, LONG maxR
         LONG width = bars[bar].right - bars[bar].left, height = bars[bar].bottom - bars[bar].top;
         ASSERT_GT(width, 0);
         ASSERT_GT(height, 0);
-        rows[bar] = SettledBarRow(width, height, levels[bar], maxima[bar]);
-        fallTicks = std::max(fallTicks, BarPosition(width, fallenFrom[bar]) - BarPosition(width, levels[bar]));
+        rows[bar] = SettledBarRow(width, levels[bar], maxima[bar]);
+        fallTicks = std::max(fallTicks, BarX(width, fallenFrom[bar]) - BarX(width, levels[bar]));
     }
     // The marker falls one pixel per 50 ms tick; ticks may come late on a busy machine.
     Sleep((DWORD)(fallTicks + 10) * 75);

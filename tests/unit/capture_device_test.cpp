@@ -168,7 +168,7 @@ TEST_F(CaptureDeviceTest, ConfigureFailures) {
         ExpectReport(Boxes()[0], kGetCapsMessage);
     }
     TestApp().Reset();
-    fake->script = FakeScript();
+    fake->script.Reset();
     {
         CCaptureDevice device(nullptr);
         fake->script.formats = WAVE_FORMAT_48M08;
@@ -181,7 +181,7 @@ TEST_F(CaptureDeviceTest, ConfigureFailures) {
         EXPECT_FALSE(device.ReadHalf());
     }
     TestApp().Reset();
-    fake->script = FakeScript();
+    fake->script.Reset();
     {
         CCaptureDevice device(nullptr);
         fake->script.bufferQueryResult = E_NOINTERFACE;

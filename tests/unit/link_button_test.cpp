@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ui/homepage.h"
-#include "ui/link_geometry.h"
+#include "ui/link_caption.h"
 
 namespace {
 
@@ -47,7 +47,6 @@ TEST(LinkButton, CaptionColourAndUnderline) {
     EXPECT_EQ(LinkCaptionColour(1, 1, link, hover), hover);
     EXPECT_EQ(LinkCaptionColour(1, 0, link, hover), link) << "hover colour not enabled";
     EXPECT_EQ(LinkCaptionColour(0, 0, link, hover), link);
-    EXPECT_EQ(hover, 0xFF8032u);
 
     for (int hovering : {0, 1}) {
         EXPECT_TRUE(LinkCaptionUnderlined(1, hovering)) << "mode 1: always";
