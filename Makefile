@@ -48,6 +48,5 @@ clean:
 # make bench  build, then measure the running meter under Wine: CPU, block coverage, latency,
 #             memory and handles (a 30-minute run), level computation speed, and the first three
 #             for the i686 build beside the x86_64 one; writes bench/results.md
-.PHONY: bench
 bench: build
 	bench/run.sh $(X64) $(X86)

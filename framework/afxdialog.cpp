@@ -9,7 +9,7 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
-    : m_nIDHelp(templateId), m_pParentWnd(parent), m_continueModal(false), m_modalResult(-1) {}
+    : m_templateId(templateId), m_pParentWnd(parent), m_continueModal(false), m_modalResult(-1) {}
 
 CDialog::~CDialog() = default;
 
@@ -33,7 +33,7 @@ INT_PTR CDialog::DoModal() {
     }
     m_modalResult = -1;
     m_continueModal = true;
-    HWND window = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDHelp), owner,
+    HWND window = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
                                        AfxDlgProc, reinterpret_cast<LPARAM>(this));
     if (window && m_continueModal) {
         if (!::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);

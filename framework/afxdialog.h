@@ -27,7 +27,7 @@ protected:
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* dx);
 
-    UINT m_nIDHelp;  // the template id
+    UINT m_templateId;
     CWnd* m_pParentWnd;
 
     DECLARE_MESSAGE_MAP()

@@ -1,3 +1,5 @@
+// Apart from afxstring.cpp: the string table belongs to the application's resource module,
+// which the rest of CString does not need.
 #include "framework/afxstring.h"
 #include "framework/afxwinapp.h"
 

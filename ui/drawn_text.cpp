@@ -9,7 +9,7 @@ namespace {
 // A white 32-bit bitmap in a context of its own, released with the object.
 class InkCanvas {
 public:
-    InkCanvas(HDC reference, LONG width, LONG height) : m_width(width), m_height(height) {
+    InkCanvas(HDC reference, LONG width, LONG height) : m_width(width) {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
         info.bmiHeader.biWidth = width;
@@ -36,7 +36,7 @@ public:
     InkCanvas& operator=(const InkCanvas&) = delete;
 
 private:
-    LONG m_width, m_height;
+    LONG m_width;
     HBITMAP m_bitmap = nullptr;
     HDC m_dc = nullptr;
     DWORD* m_pixels = nullptr;

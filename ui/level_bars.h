@@ -39,7 +39,8 @@ struct BarFill {
     COLORREF colour;
 };
 
-// What the bars keep from one tick to the next.
+// What the bars keep: the level positions of the last tick, and the peak-hold markers, which
+// carry over from tick to tick.
 struct BarState {
     LONG levelPosition[2];
     LONG peakMarker[2];

@@ -18,7 +18,7 @@ namespace {
 const UINT_PTR kMeterTimer = 1;
 const UINT kMeterPeriodMs = 50;
 const DWORD kBlockSize = 1024;
-const DWORD kCloseGraceMs = 1000;  // lets the capture thread leave its loop
+const DWORD kCloseGraceMs = 1000;  // the capture thread's time to leave its loop; deleting the engine then waits for the rest
 
 }  // namespace
 

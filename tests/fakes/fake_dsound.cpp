@@ -1,6 +1,7 @@
 #include "tests/fakes/fake_dsound.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -170,9 +171,9 @@ void FakeDirectSound::PassHoldPoint() {
     WaitForSingleObject(m_queriesFree, INFINITE);
 }
 
-void FakeDirectSound::Install() {
-    CoRegisterClassObject(CLSID_DirectSoundCapture, &g_factory, CLSCTX_INPROC_SERVER,
-                          REGCLS_MULTIPLEUSE, &m_cookie);
+bool FakeDirectSound::Install() {
+    return SUCCEEDED(CoRegisterClassObject(CLSID_DirectSoundCapture, &g_factory, CLSCTX_INPROC_SERVER,
+                                           REGCLS_MULTIPLEUSE, &m_cookie));
 }
 
 void FakeDirectSound::Uninstall() {
@@ -455,7 +456,11 @@ STDMETHODIMP FakeCaptureBuffer::Unlock(void* region1, DWORD length1, void*, DWOR
 FakeDirectSoundScope::FakeDirectSoundScope() {
     CoInitialize(nullptr);
     FakeDirectSound::Get().Reset();
-    FakeDirectSound::Get().Install();
+    // Without it the tests would run against the real DirectSound: stop at once instead.
+    if (!FakeDirectSound::Get().Install()) {
+        std::fputs("the fake DirectSound cannot be installed\n", stderr);
+        std::abort();
+    }
 }
 
 FakeDirectSoundScope::~FakeDirectSoundScope() { FakeDirectSound::Get().Uninstall(); }

@@ -39,7 +39,7 @@ class FakeDirectSound {
 public:
     static FakeDirectSound& Get();
 
-    void Install();    // on the calling thread; COM must be initialised there
+    bool Install();    // on the calling thread; COM must be initialised there
     void Uninstall();
     void Reset();      // new script, empty log, forgets all objects (the old must be gone)
 
@@ -111,11 +111,10 @@ public:
     explicit FakeCaptureBuffer(DWORD size);
 
     void SetPositions(DWORD capturePosition, DWORD readPosition);
-    // Fills every frame: 16-bit stereo gets left/right; other formats are filled byte-wise.
+    // Fills every 4-byte stretch with left and right as 16-bit values, whatever the format.
     void FillFrames16(SHORT left, SHORT right);
     void FillBytes(const BYTE* bytes, DWORD count, DWORD offset);
     void FillPattern(BYTE first);  // byte i holds first + i
-    DWORD Size() const { return (DWORD)m_data.size(); }
     bool Running() const { return m_running; }
     LONG RefCount() const { return m_refs; }
 

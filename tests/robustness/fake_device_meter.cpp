@@ -44,14 +44,18 @@ public:
         fake.script.advancePerQuery = 4097;  // with a buffer of 8192 bytes: a half at every pass
         fake.script.lockResult = DSERR_INVALIDCALL;
         fake.script.lockFailsFromCall = failingLock;
-        fake.Install();
+        if (!fake.Install()) {
+            Complain("the fake DirectSound cannot be installed\n");
+            m_exitCode = kExitFakeLeft;
+            return FALSE;
+        }
 
         InitCommonControls();
         CWinApp::InitInstance();
         {
             CMeterDialog dialog;
             m_pMainWnd = &dialog;
-            dialog.DoModal();  // result deliberately ignored, as the program does
+            dialog.DoModal();  // result deliberately ignored: the exit code tells what was left
             m_pMainWnd = nullptr;
         }
         fake.Uninstall();

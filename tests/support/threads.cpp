@@ -2,19 +2,6 @@
 
 #include <tlhelp32.h>
 
-int CountProcessThreads() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    THREADENTRY32 entry;
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    DWORD process = GetCurrentProcessId();
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == process) ++count;
-    CloseHandle(snapshot);
-    return count;
-}
-
 std::set<DWORD> ProcessThreadIds() {
     std::set<DWORD> ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -27,6 +14,8 @@ std::set<DWORD> ProcessThreadIds() {
     CloseHandle(snapshot);
     return ids;
 }
+
+int CountProcessThreads() { return (int)ProcessThreadIds().size(); }
 
 bool ThreadAlive(DWORD threadId) {
     if (threadId == 0) return false;

@@ -1,5 +1,5 @@
 // At 150 % scaling the dialog grows with its font; the bars are measured at start, so they must
-// still fill their controls exactly, and draw their zones where the bar arithmetic says.
+// still fill their controls exactly, and draw their zones where the bars' rules say.
 #include <cstdio>
 
 #include "res/resource.h"

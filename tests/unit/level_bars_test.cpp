@@ -32,7 +32,7 @@ struct Bars {
                 for (LONG x = fills[i].x; x < fills[i].x + fills[i].width; ++x) pixels.at(x) = fills[i].colour;
         return pixels;
     }
-    // Which colour covers which stretch: "G0-204 Y204-205 ...".
+    // Which colour covers which stretch: "G0-204 Y204-205 ..." (B black, M beyond the maximum).
     std::string Zones(int bar) const {
         std::string text;
         for (int i = 0; i < count; ++i) {
@@ -139,7 +139,7 @@ TEST(LevelBars, PeakMarkerFallsOnePixelPerTick) {
     bars.Tick(low, 0, 128, 0);
     EXPECT_EQ(bars.state.peakMarker[kLeftBar], 100) << "then it stays at the level";
     bars.Tick(60, 0, 128, 0);
-    EXPECT_EQ(bars.state.peakMarker[kLeftBar], BarPosition(600, 60)) << "caught up on the same tick";
+    EXPECT_EQ(bars.state.peakMarker[kLeftBar], 140) << "caught up on the same tick (600 * 60 / 256)";
     EXPECT_EQ(NextPeakMarker(5, 5), 5);
     EXPECT_EQ(NextPeakMarker(6, 5), 5);
     EXPECT_EQ(NextPeakMarker(4, 5), 5);

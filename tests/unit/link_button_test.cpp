@@ -63,5 +63,5 @@ TEST(LinkButton, DownloadAddressIsNotEscaped) {
     EXPECT_STREQ(BuildDownloadAddress("h", "Quor vel & Co", "1.2 beta"),
                  "http://h/software/download/index.php?Software=Quor vel & Co&CurrentVersion=1.2 beta");
     EXPECT_STREQ(BuildDownloadAddress("h", "", ""), "http://h/software/download/index.php?Software=&CurrentVersion=");
-    EXPECT_STREQ(MakerWebHost(), "www.quorvel.example");
+    EXPECT_STREQ(MakerWebHost(), QUORVEL_WEB_HOST) << "the host the build was configured with";
 }
