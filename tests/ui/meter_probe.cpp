@@ -1,6 +1,13 @@
 // Looks at a running meter window from outside, as a user would: waits for it, reads its
-// readouts, tells where it is on screen, and closes it. Used by `make run` and by hand.
-//   meter_probe wait SECONDS | readouts | rect | close | gone SECONDS
+// readouts, tells where it is on screen, opens and closes its info dialog, and closes it. Used by
+// `make run` and by hand.
+//   meter_probe [desktop NAME] wait SECONDS | readouts | rect | info SECONDS | close-info SECONDS
+//                              | close | gone SECONDS
+// `desktop NAME` looks on the Wine desktop of that name (`explorer /desktop=NAME,...`): a program
+// on another desktop does not see its windows. `rect` prints the meter window's rectangle (left
+// top width height, frame included, in the coordinates of its desktop); `info` opens the info
+// dialog from the system menu and prints the rectangle that covers both windows; `close-info`
+// closes the dialog as its close button does.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,10 +20,15 @@
 namespace {
 
 HWND FindMeter() { return FindWindowA("#32770", "Quorvel"); }
+// The info dialog while it is shown
+HWND FindInfo() {
+    HWND info = FindWindowA("#32770", "Info \xfc" "ber Quorvel");  // code page 1252
+    return info && IsWindowVisible(info) ? info : nullptr;
+}
 
-bool WaitFor(bool present, double seconds) {
+bool WaitFor(HWND (*find)(), bool present, double seconds) {
     DWORD start = GetTickCount();
-    while ((FindMeter() != nullptr) != present) {
+    while ((find() != nullptr) != present) {
         if (GetTickCount() - start > seconds * 1000) return false;
         Sleep(50);
     }
@@ -31,17 +43,47 @@ void PrintText(HWND window, int id) {
     std::printf("%s\n", text);
 }
 
+void PrintRect(const RECT& rect) {
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* usage =
+        "usage: meter_probe [desktop NAME] wait SECONDS | readouts | rect | info SECONDS | close-info SECONDS\n"
+        "                                  | close | gone SECONDS\n";
+    const char* desktopName = nullptr;
+    if (argc > 3 && !std::strcmp(argv[1], "desktop")) {
+        desktopName = argv[2];
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: meter_probe wait SECONDS | readouts | rect | close | gone SECONDS\n");
+        std::fprintf(stderr, "%s", usage);
         return 2;
     }
     const char* command = argv[1];
     double seconds = argc > 2 ? std::atof(argv[2]) : 10;
-    if (!std::strcmp(command, "wait")) return WaitFor(true, seconds) ? 0 : 1;
-    if (!std::strcmp(command, "gone")) return WaitFor(false, seconds) ? 0 : 1;
+    if (desktopName) {
+        // The desktop comes with the meter's start and goes with its end.
+        DWORD start = GetTickCount();
+        HDESK desktop;
+        while (!(desktop = OpenDesktopA(desktopName, 0, FALSE, GENERIC_ALL))) {
+            if (!std::strcmp(command, "gone")) return 0;
+            if (std::strcmp(command, "wait") || GetTickCount() - start > seconds * 1000) {
+                std::fprintf(stderr, "meter_probe: no desktop %s\n", desktopName);
+                return 1;
+            }
+            Sleep(50);
+        }
+        if (!SetThreadDesktop(desktop)) {
+            std::fprintf(stderr, "meter_probe: cannot look on the desktop %s\n", desktopName);
+            return 1;
+        }
+    }
+    if (!std::strcmp(command, "wait")) return WaitFor(FindMeter, true, seconds) ? 0 : 1;
+    if (!std::strcmp(command, "gone")) return WaitFor(FindMeter, false, seconds) ? 0 : 1;
     HWND meter = FindMeter();
     if (!meter) {
         std::fprintf(stderr, "meter_probe: no meter window\n");
@@ -55,8 +97,28 @@ int main(int argc, char** argv) {
     if (!std::strcmp(command, "rect")) {
         RECT rect;
         GetWindowRect(meter, &rect);
-        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+        PrintRect(rect);
         return 0;
+    }
+    if (!std::strcmp(command, "info")) {
+        // What a click on the system menu's entry sends; the dialog runs modal in the meter.
+        PostMessageA(meter, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        if (!WaitFor(FindInfo, true, seconds)) {
+            std::fprintf(stderr, "meter_probe: the info dialog did not open\n");
+            return 1;
+        }
+        HWND info = FindInfo();
+        RECT meterRect, infoRect, both;
+        GetWindowRect(meter, &meterRect);
+        GetWindowRect(info, &infoRect);
+        UnionRect(&both, &meterRect, &infoRect);
+        PrintRect(both);
+        return 0;
+    }
+    if (!std::strcmp(command, "close-info")) {
+        HWND info = FindInfo();
+        if (info) PostMessageA(info, WM_CLOSE, 0, 0);
+        return WaitFor(FindInfo, false, seconds) ? 0 : 1;
     }
     if (!std::strcmp(command, "close")) return PostMessageA(meter, WM_CLOSE, 0, 0) ? 0 : 1;
     std::fprintf(stderr, "meter_probe: unknown command %s\n", command);
