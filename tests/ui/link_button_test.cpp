@@ -108,8 +108,8 @@ protected:
     // of the face colour all round, and fills it up to its margins: a caption cut at the button's edge shows pixels in
     // the last column. Looked at until the button has settled after its move.
     void ExpectCaptionWhole(HWND button, const char* what) {
-        const COLORREF face = GetSysColor(COLOR_BTNFACE);
         RECT rect = {}, ink = {};
+        COLORREF face = CLR_INVALID;
         std::string error, pixels;
         bool whole = false;
         for (ULONGLONG start = GetTickCount64(); !whole && GetTickCount64() - start < 3000; Sleep(100)) {
@@ -121,6 +121,9 @@ protected:
             MapWindowPoints(GetParent(button), nullptr, reinterpret_cast<POINT*>(&parent), 2);
             GetWindowRect(button, &window);
             IntersectRect(&rect, &window, &parent);
+            // The program's face colour, as the dialog shows it beside the button: this process's
+            // own system colours need not be the program's (seen under Wine).
+            face = picture.Pixel(window.left - 1, (window.top + window.bottom) / 2);
             ink = InkInside(picture, rect, face);
             whole = ink.left > rect.left && ink.right < rect.right && ink.top > rect.top && ink.bottom < rect.bottom &&
                     ink.right - ink.left >= rect.right - rect.left - 6;
@@ -128,8 +131,8 @@ protected:
             for (int y = rect.top; y < rect.bottom; ++y, pixels += '\n')
                 for (int x = rect.left; x < rect.right; ++x) pixels += picture.Pixel(x, y) == face ? '.' : '#';
         }
-        std::printf("%s: button %ld x %ld, caption pixels from column %ld to %ld, rows %ld to %ld\n", what,
-                    rect.right - rect.left, rect.bottom - rect.top, ink.left - rect.left, ink.right - 1 - rect.left,
+        std::printf("%s: face %s, button %ld x %ld, caption pixels from column %ld to %ld, rows %ld to %ld\n", what,
+                    ColourName(face).c_str(), rect.right - rect.left, rect.bottom - rect.top, ink.left - rect.left, ink.right - 1 - rect.left,
                     ink.top - rect.top, ink.bottom - 1 - rect.top);
         EXPECT_TRUE(whole) << what << ": the caption's pixels must leave the first and last column and row of the "
                            << (rect.right - rect.left) << " x " << (rect.bottom - rect.top)
