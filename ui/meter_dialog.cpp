@@ -270,7 +270,7 @@ void CMeterDialog::OnSysCommand(UINT id, LPARAM lParam) {
         CDialog::OnSysCommand(id, lParam);
         return;
     }
-    if (m_closing || m_infoDialog) return;  // not while the window goes, and only one
+    if (m_closing || m_closeAsked || m_infoDialog) return;  // not while the window goes, and only one
     CInfoDialog info;
     m_infoDialog = &info;
     info.DoModal();  // result deliberately ignored: the box only informs

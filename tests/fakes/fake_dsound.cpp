@@ -70,6 +70,8 @@ public:
         fake.Log("Initialize");
         fake.DeviceIdSeen(deviceId);
         if (m_initialized) return DSERR_ALREADYINITIALIZED;
+        int call = fake.InitializeCalled();
+        if (call <= 64 && (fake.script.failingInitializes >> (call - 1) & 1)) return DSERR_NODRIVER;
         if (FAILED(fake.script.initializeResult)) return fake.script.initializeResult;
         m_initialized = true;
         return DS_OK;
@@ -127,12 +129,14 @@ void FakeScript::Reset() {
     createFailures = 0;
     createFailure = E_OUTOFMEMORY;
     initializeResult = DS_OK;
+    failingInitializes = 0;
     getCapsResult = DS_OK;
     formats = 0xFFFFF;
     createBufferResult = DS_OK;
     bufferQueryResult = S_OK;
     lockResult = DS_OK;
     lockFailsFromCall = 1;
+    lockFailsToCall = INT_MAX;
     unlockResult = DS_OK;
     advancePerQuery = 0;
 }
@@ -194,6 +198,7 @@ void FakeDirectSound::Reset() {
     m_lastPollingThread = 0;
     m_positionQueries = 0;
     m_lockCalls = 0;
+    m_initializeCalls = 0;
     m_lastDesc = DSCBUFFERDESC();
     m_lastFormat = WAVEFORMATEX();
     m_currentBuffer = nullptr;
@@ -268,6 +273,11 @@ int FakeDirectSound::LockCalls() {
 int FakeDirectSound::LockCalled() {
     CSingleLock lock(m_lock);
     return ++m_lockCalls;
+}
+
+int FakeDirectSound::InitializeCalled() {
+    CSingleLock lock(m_lock);
+    return ++m_initializeCalls;
 }
 
 DSCBUFFERDESC FakeDirectSound::LastBufferDesc() {
@@ -421,7 +431,8 @@ STDMETHODIMP FakeCaptureBuffer::Lock(DWORD offset, DWORD bytes, void** region1, 
     if (m_dead) fake.UsedAfterRelease();
     int call = fake.LockCalled();
     HRESULT lockResult = fake.script.lockResult;
-    if (FAILED(lockResult) && call >= fake.script.lockFailsFromCall) return lockResult;
+    if (FAILED(lockResult) && call >= fake.script.lockFailsFromCall && call <= fake.script.lockFailsToCall)
+        return lockResult;
     if (!region1 || !length1 || flags != 0 || offset >= m_data.size() || bytes > m_data.size())
         return DSERR_INVALIDPARAM;
     DWORD first = bytes <= m_data.size() - offset ? bytes : (DWORD)m_data.size() - offset;

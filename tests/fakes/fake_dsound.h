@@ -8,6 +8,7 @@
 #include <dsound.h>
 
 #include <atomic>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct FakeScript {
     int createFailures = 0;        // CreateInstance fails this many times first...
     HRESULT createFailure = E_OUTOFMEMORY;  // ...with this code
     HRESULT initializeResult = DS_OK;
+    unsigned long long failingInitializes = 0;  // bit n: the (n+1)-th Initialize since Reset gives DSERR_NODRIVER
     HRESULT getCapsResult = DS_OK;
     DWORD formats = 0xFFFFF;       // all twenty standard formats
     HRESULT createBufferResult = DS_OK;
@@ -28,6 +30,7 @@ struct FakeScript {
     // Read by the capture thread in every pass while a test may change them.
     std::atomic<HRESULT> lockResult{DS_OK};
     std::atomic<int> lockFailsFromCall{1};  // a failing lockResult applies from this Lock call on (1: the first)
+    std::atomic<int> lockFailsToCall{INT_MAX};  // ...up to this one
     std::atomic<HRESULT> unlockResult{DS_OK};
     // Every position query moves both positions on by this many bytes (0: they stand still).
     std::atomic<DWORD> advancePerQuery{0};
@@ -80,6 +83,7 @@ public:
     void DeviceIdSeen(const GUID* id);
     void PositionQueried();
     int LockCalled();                           // counts the call; returns its number, from 1
+    int InitializeCalled();                     // the same for the capture objects' Initialize
     CCriticalSection& Lock() { return m_lock; }
     void PassHoldPoint();                       // where a held position query waits
 
@@ -96,6 +100,7 @@ private:
     DWORD m_lastPollingThread = 0;
     int m_positionQueries = 0;
     int m_lockCalls = 0;
+    int m_initializeCalls = 0;
     DSCBUFFERDESC m_lastDesc = {};
     WAVEFORMATEX m_lastFormat = {};
     FakeCaptureBuffer* m_currentBuffer = nullptr;

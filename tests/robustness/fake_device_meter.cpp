@@ -1,13 +1,15 @@
-// The real meter window on a scripted capture device: every position query completes a half,
-// and from the N-th buffer lock on (N, the first argument) locking fails, so that the capture
-// thread raises its error box. Started by the robustness tests, which answer the boxes and close
-// the window from outside. Exit code 0 only when every capture object and buffer was released
-// exactly once and none was used after its release.
-//   fake_device_meter.exe N
+// The real meter window on a scripted capture device: every position query completes a half;
+// from the N-th buffer lock on (up to the M-th, if given) locking fails, so that the capture
+// thread raises its error box; the device opens whose bit is set in MASK (hexadecimal, bit 0:
+// the one at start-up) fail with their box on the window's thread. Started by the robustness
+// tests, which answer the boxes and close the window from outside. Exit code 0 only when every
+// capture object and buffer was released exactly once and none was used after its release.
+//   fake_device_meter.exe N [M [MASK]]      N 0: no lock fails
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,9 +34,12 @@ public:
     CFakeDeviceMeterApp() : CWinApp("Quorvel"), m_exitCode(0) {}
 
     BOOL InitInstance() override {
-        int failingLock = __argc > 1 ? std::atoi(__argv[1]) : 0;
-        if (failingLock < 1) {
-            Complain("usage: fake_device_meter.exe N (the first buffer lock that fails, from 1)\n");
+        int failingLock = __argc > 1 ? std::atoi(__argv[1]) : -1;
+        int lastFailingLock = __argc > 2 ? std::atoi(__argv[2]) : INT_MAX;
+        unsigned long long failingOpens = __argc > 3 ? std::strtoull(__argv[3], nullptr, 16) : 0;
+        if (failingLock < 0 || lastFailingLock < failingLock) {
+            Complain("usage: fake_device_meter.exe N [M [MASK]] (failing buffer locks N to M, from 1; 0: none; "
+                     "MASK: failing device opens)\n");
             m_exitCode = kExitBadArgument;
             return FALSE;
         }
@@ -42,8 +47,10 @@ public:
         FakeDirectSound& fake = FakeDirectSound::Get();
         fake.Reset();
         fake.script.advancePerQuery = 4097;  // with a buffer of 8192 bytes: a half at every pass
-        fake.script.lockResult = DSERR_INVALIDCALL;
+        if (failingLock > 0) fake.script.lockResult = DSERR_INVALIDCALL;
         fake.script.lockFailsFromCall = failingLock;
+        fake.script.lockFailsToCall = lastFailingLock;
+        fake.script.failingInitializes = failingOpens;
         if (!fake.Install()) {
             Complain("the fake DirectSound cannot be installed\n");
             m_exitCode = kExitFakeLeft;

@@ -40,20 +40,6 @@ private:
     bool m_killed = false;
 };
 
-struct HiddenMeterSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMeterShownOrNot(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<HiddenMeterSearch*>(context);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != search->processId || !GetDlgItem(window, IDC_DEVICE_LIST)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 class MeterSourceRemoved : public MeterTest {
 protected:
     void TearDown() override {
@@ -118,10 +104,9 @@ TEST_F(MeterWithoutSoundServer, CloseDuringTheStartUpBoxFollowsIt) {
     ASSERT_TRUE(meter.Launch(&error)) << error;
     HWND box = meter.WaitForOtherDialog(15000);
     ASSERT_NE(box, nullptr) << "no start-up box";
-    HiddenMeterSearch search = {meter.ProcessId(), nullptr};
-    EnumWindows(FindMeterShownOrNot, reinterpret_cast<LPARAM>(&search));
-    ASSERT_NE(search.found, nullptr) << "no meter window behind the box";
-    ASSERT_TRUE(PostMessageA(search.found, WM_CLOSE, 0, 0));
+    HWND hidden = meter.WindowShownOrNot();
+    ASSERT_NE(hidden, nullptr) << "no meter window behind the box";
+    ASSERT_TRUE(PostMessageA(hidden, WM_CLOSE, 0, 0));
 
     std::vector<std::string> texts;
     ULONGLONG lastAnswer = GetTickCount64();

@@ -49,17 +49,6 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(meter.Window()) != FALSE; }, 2000))
             << "the meter stays disabled after the info dialog";
     }
-
-    // The addresses the stand-in browser was asked to open, in order.
-    std::vector<std::string> OpenedAddresses() {
-        std::string log;
-        std::vector<std::string> addresses;
-        if (!ReadWholeFile(SessionFile("browser.log"), &log)) return addresses;
-        size_t start = 0;
-        for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
-            addresses.push_back(log.substr(start, end - start));
-        return addresses;
-    }
 };
 
 }  // namespace
@@ -101,16 +90,16 @@ TEST_F(MeterInfoDialog, LinksOpenTheDownloadAddress) {
 
     ASSERT_NO_FATAL_FAILURE(StartMeter());
     ASSERT_TRUE(meter.Click(meter.Control(IDC_HOMEPAGE)));
-    ASSERT_TRUE(WaitUntil([&] { return OpenedAddresses().size() >= 1; }, 10000)) << "no address reached the browser";
+    ASSERT_TRUE(WaitUntil([&] { return BrowserAddresses().size() >= 1; }, 10000)) << "no address reached the browser";
 
     HWND info = OpenInfo(IDM_ABOUTBOX, 5000);
     ASSERT_NE(info, nullptr) << "no info dialog";
     ASSERT_TRUE(meter.Click(GetDlgItem(info, IDC_INFO_LINK)));
-    ASSERT_TRUE(WaitUntil([&] { return OpenedAddresses().size() >= 2; }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return BrowserAddresses().size() >= 2; }, 10000))
         << "the info dialog's link opened nothing";
     Sleep(500);
     EXPECT_TRUE(IsWindow(info) && IsWindowVisible(info)) << "the info dialog stays open after its link";
-    std::vector<std::string> addresses = OpenedAddresses();
+    std::vector<std::string> addresses = BrowserAddresses();
     ASSERT_EQ(addresses.size(), 2u);
     for (const std::string& address : addresses) {
         std::printf("browser asked to open %s\n", address.c_str());

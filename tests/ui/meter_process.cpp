@@ -39,6 +39,21 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM context) {
     return TRUE;
 }
 
+struct ShownOrNotSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMeterShownOrNot(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ShownOrNotSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || !GetDlgItem(window, IDC_DEVICE_LIST) || WindowText(window) != "Quorvel")
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 std::vector<HWND> FindDialogs(DWORD processId, HWND exclude, bool wantMeter) {
     DialogSearch search = {processId, exclude, wantMeter, {}};
     EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
@@ -161,6 +176,12 @@ bool MeterProcess::WaitForMeter(DWORD timeoutMs) {
         if (GetTickCount64() - start > timeoutMs) return false;
         Sleep(2);
     }
+}
+
+HWND MeterProcess::WindowShownOrNot() const {
+    ShownOrNotSearch search = {m_processId, nullptr};
+    if (m_processId) EnumWindows(FindMeterShownOrNot, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::string MeterProcess::Text(int id) const { return WindowText(Control(id)); }

@@ -19,12 +19,16 @@ public:
     bool Start(std::string* error);
     // The same for another program of the build that shows the meter window (a Unix path).
     bool StartProgram(const std::string& unixPath, const std::string& arguments, std::string* error);
-    // Only starts the program: message boxes may come before its meter window.
+    // Only starts the program (or another of the build): message boxes may come before its
+    // meter window.
     bool Launch(std::string* error);
+    bool Launch(const std::string& unixPath, const std::string& arguments, std::string* error);
     // Waits for the meter window of the process (after Launch).
     bool WaitForMeter(DWORD timeoutMs);
 
     HWND Window() const { return m_window; }
+    // The meter window of the process whether shown or not (behind a start-up box it is not yet).
+    HWND WindowShownOrNot() const;
     HANDLE Process() const { return m_process; }
     DWORD ProcessId() const { return m_processId; }
     ULONGLONG StartedAt() const { return m_startedAt; }  // GetTickCount64 before CreateProcessA
@@ -49,8 +53,6 @@ public:
     void EndForSure();
 
 private:
-    bool Launch(const std::string& unixPath, const std::string& arguments, std::string* error);
-
     HANDLE m_process = nullptr;
     DWORD m_processId = 0;
     HWND m_window = nullptr;

@@ -45,6 +45,16 @@ bool ReadWholeFile(const std::string& unixPath, std::string* contents) {
     return ok;
 }
 
+std::vector<std::string> BrowserAddresses() {
+    std::string log;
+    std::vector<std::string> addresses;
+    if (!ReadWholeFile(SessionFile("browser.log"), &log)) return addresses;
+    size_t start = 0;
+    for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
+        addresses.push_back(log.substr(start, end - start));
+    return addresses;
+}
+
 bool RunScript(const char* script, const std::string& arguments, DWORD timeoutMs, std::string* output) {
     static int runs = 0;
     output->clear();

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // QUORVEL_TESTENV: the session directory, empty outside a session.
 std::string SessionDirectory();
@@ -12,6 +13,9 @@ std::string SessionDirectory();
 std::string SessionFile(const std::string& name);
 
 bool ReadWholeFile(const std::string& unixPath, std::string* contents);
+
+// The addresses the stand-in browser (record_browser.sh) was asked to open, in order.
+std::vector<std::string> BrowserAddresses();
 
 // Runs tests/ui/SCRIPT with a fresh result file and the arguments, and hands back what the
 // script wrote there. A Unix program started from Wine gives neither a waitable handle nor an

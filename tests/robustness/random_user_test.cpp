@@ -1,0 +1,336 @@
+// A user who tries everything, in an order drawn from a fixed seed, against the real meter window
+// on the scripted capture device (fake_device_meter.exe), whose device opens (the one at start-up
+// among them) and buffer locks fail as each run draws: list entries clicked or reached with the
+// arrow keys, Reset Max, the info dialog opened and closed (OK, Escape, its close box), Escape
+// and Enter on the meter, both links (the stand-in browser records them), the window closed, and
+// all of it also while the program's boxes are up, which are answered at random moments.
+// After every run: the process ended with exit code 0 (no crash; every capture object and buffer
+// released exactly once), it answered within 1 s whenever no box was up and no close was under
+// way, and it was gone within 3 s of the close or of the last box answered after it.
+// 200 actions, 5000 in the long version. A failing run prints its seed; QUORVEL_RANDOM_SEED=that
+// seed plays that run first.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include "res/resource.h"
+#include "tests/robustness/robust_meter_test.h"
+#include "tests/support/threads.h"
+#include "tests/ui/registry_value.h"
+#include "tests/ui/session_scripts.h"
+
+#ifndef QUORVEL_FAKE_METER_UNIX_PATH
+#error "QUORVEL_FAKE_METER_UNIX_PATH must name the meter on the scripted device"
+#endif
+
+namespace {
+
+const unsigned kDefaultSeed = 20261209;
+const DWORD kAnswerMs = 1000;       // the window answers within this whenever no box is up
+const ULONGLONG kCloseMs = 3000;    // gone within this of the close or of the last box answered
+const ULONGLONG kRunLimitMs = 120000;
+
+bool IsInfoDialog(HWND dialog) { return GetDlgItem(dialog, IDC_INFO_TITLE) != nullptr; }
+
+struct Tally {
+    int actions = 0;
+    int runs = 0;
+    int boxesAnswered = 0;
+    int closesAsked = 0;   // WM_CLOSE, and what may close: the system menu's Close, Escape and Enter
+    int infoOpened = 0;
+    int linkClicks = 0;
+    int linkClicksBeforeClose = 0;  // each of these must reach the browser
+};
+
+class MeterRandomUser : public RobustMeterTest {
+protected:
+    int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(m_random); }
+    bool Chance(int percent) { return Pick(100) < percent; }
+
+    void Log(const std::string& step) {
+        char stamp[32];
+        std::snprintf(stamp, sizeof(stamp), "%6llu ms ", GetTickCount64() - m_runStart);
+        m_steps.push_back(stamp + step);
+    }
+
+    // The script of one run: which buffer locks and which device opens fail.
+    std::string DrawScript() {
+        int firstLock = 0, lastLock = 0;
+        if (Chance(60)) {
+            firstLock = 1 + Pick(60);
+            lastLock = firstLock + Pick(4);
+        }
+        unsigned failingOpens = 0;
+        for (int open = 0; open < 12; ++open)
+            if (Chance(open == 0 ? 30 : 25)) failingOpens |= 1u << open;
+        char arguments[64];
+        std::snprintf(arguments, sizeof(arguments), "%d %d %x", firstLock, lastLock, failingOpens);
+        return arguments;
+    }
+
+    // Message boxes of the program, from any of its threads.
+    std::vector<HWND> Boxes(HWND window) {
+        std::vector<HWND> boxes;
+        for (HWND dialog : meter.OtherDialogs())
+            if (dialog != window && !IsInfoDialog(dialog)) boxes.push_back(dialog);
+        return boxes;
+    }
+    HWND InfoDialog() {
+        for (HWND dialog : meter.OtherDialogs())
+            if (IsInfoDialog(dialog)) return dialog;
+        return nullptr;
+    }
+
+    void AskedToClose(const char* how) {
+        Log(how);
+        ++m_tally.closesAsked;
+        if (!m_closeAsked) m_closeAt = GetTickCount64();
+        m_closeAsked = true;
+    }
+
+    void MayClose(const char* how) {
+        Log(how);
+        ++m_tally.closesAsked;
+        m_maybeClosing = true;
+    }
+
+    void AnswerBox(HWND box) {
+        Log("answer box: " + MessageBoxText(box));
+        ASSERT_TRUE(meter.PostClick(GetDlgItem(box, IDOK))) << "the box does not take the click";
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000)) << "the box stays";
+        m_lastAnswerAt = GetTickCount64();
+        ++m_tally.boxesAnswered;
+    }
+
+    void ClickList(HWND list) {
+        RECT client = {};
+        GetClientRect(list, &client);
+        if (client.right <= 0 || client.bottom <= 0) return;
+        LPARAM point = MAKELPARAM(Pick(client.right), Pick(client.bottom));
+        Log("click the list at " + std::to_string(LOWORD(point)) + "," + std::to_string(HIWORD(point)));
+        PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageA(list, WM_LBUTTONUP, 0, point);
+    }
+
+    // A click is sure to be handled when nothing can end its window first.
+    void ClickLink(HWND link, const char* which, bool sure) {
+        Log(std::string("click the link of the ") + which);
+        if (!meter.PostClick(link)) {
+            Log("the link's window has gone meanwhile");
+            return;
+        }
+        ++m_tally.linkClicks;
+        if (sure && !m_closeAsked && !m_maybeClosing) ++m_tally.linkClicksBeforeClose;
+    }
+
+    // One action drawn from those that make sense now.
+    void Act(HWND window, const std::vector<HWND>& boxes, HWND info) {
+        ++m_tally.actions;
+        if (!boxes.empty() && Chance(35)) {
+            ASSERT_NO_FATAL_FAILURE(AnswerBox(boxes[Pick((int)boxes.size())]));
+            return;
+        }
+        HWND list = GetDlgItem(window, IDC_DEVICE_LIST);
+        switch (Pick(info ? 14 : 11)) {
+            case 0:
+            case 1: ClickList(list); break;
+            case 2:
+            case 3: {
+                UINT key = Chance(50) ? VK_DOWN : VK_UP;
+                Log(key == VK_DOWN ? "arrow down" : "arrow up");
+                meter.PressKey(list, key);
+                break;
+            }
+            case 4:
+                Log("Reset Max");
+                meter.PostClick(GetDlgItem(window, IDC_RESET_MAX));
+                break;
+            case 5:
+                Log("open the info dialog");
+                PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+                ++m_tally.infoOpened;
+                break;
+            case 6: ClickLink(GetDlgItem(window, IDC_HOMEPAGE), "meter", true); break;
+            case 7: {
+                if (Chance(70)) break;  // closes come seldom, so that runs get long
+                // A close unless a nested loop of a box or of the info dialog takes the key.
+                UINT key = Chance(50) ? VK_ESCAPE : VK_RETURN;
+                meter.PressKey(list, key);
+                MayClose(key == VK_ESCAPE ? "Escape on the meter" : "Enter on the meter");
+                break;
+            }
+            case 8:
+                if (Chance(70)) break;
+                if (Chance(50)) {
+                    PostMessageA(window, WM_CLOSE, 0, 0);
+                    AskedToClose("WM_CLOSE");
+                } else {
+                    // Ignored, as it should be, while a box disables the window.
+                    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+                    MayClose("Close from the system menu");
+                }
+                break;
+            case 9:
+            case 10: {
+                DWORD pause = (DWORD)Pick(400);
+                Log("wait " + std::to_string(pause) + " ms");
+                Sleep(pause);
+                break;
+            }
+            case 11:
+                // A close of the info dialog posted before the click ends it first.
+                ClickLink(GetDlgItem(info, IDC_INFO_LINK), "info dialog", false);
+                break;
+            default:
+                switch (Pick(3)) {
+                    case 0:
+                        Log("OK on the info dialog");
+                        meter.PostClick(GetDlgItem(info, IDOK));
+                        break;
+                    case 1:
+                        Log("Escape on the info dialog");
+                        meter.PressKey(GetDlgItem(info, IDOK), VK_ESCAPE);
+                        break;
+                    default:
+                        Log("close box of the info dialog");
+                        PostMessageA(info, WM_SYSCOMMAND, SC_CLOSE, 0);
+                        break;
+                }
+        }
+    }
+
+    // One program from its start to its end.
+    void Run(unsigned seed, int actions) {
+        m_random.seed(seed);
+        m_steps.clear();
+        m_closeAsked = m_maybeClosing = false;
+        m_closeAt = m_lastAnswerAt = m_goneAfterMs = 0;
+        m_runStart = GetTickCount64();
+        std::string script = DrawScript();
+        Log("fake_device_meter.exe " + script);
+        std::string error;
+        ASSERT_TRUE(meter.Launch(QUORVEL_FAKE_METER_UNIX_PATH, script, &error)) << error;
+        ++m_tally.runs;
+
+        int done = 0;
+        HWND seen = nullptr;  // the meter window once it exists, shown or not
+        for (;;) {
+            ASSERT_LT(GetTickCount64() - m_runStart, kRunLimitMs) << "the run does not end";
+            bool ended = WaitForSingleObject(meter.Process(), 0) == WAIT_OBJECT_0;
+            if (!seen && !ended) seen = meter.WindowShownOrNot();
+            if (ended || (seen && (!IsWindow(seen) || (meter.Window() && !IsWindowVisible(seen))))) {
+                if (m_closeAsked) m_goneAfterMs = GetTickCount64() - std::max(m_closeAt, m_lastAnswerAt);
+                Log(ended ? "the process has ended" : "the window has gone");
+                break;
+            }
+            HWND window = seen;
+            // Result deliberately ignored: a window that went again at once is seen gone next time.
+            if (window && !meter.Window() && IsWindowVisible(window)) meter.WaitForMeter(0);
+            std::vector<HWND> boxes = Boxes(window);
+            HWND info = InfoDialog();
+            const ULONGLONG asked = GetTickCount64();
+            if (boxes.empty() && meter.Window() && !m_closeAsked && !SendWithin(window, WM_NULL, 0, 0, kAnswerMs)) {
+                // Not answering is right only for the close pause, after a close that may have been taken.
+                if (!Boxes(window).empty() || !IsWindowVisible(window)) continue;
+                ASSERT_TRUE(m_maybeClosing) << "the window does not answer within " << kAnswerMs << " ms, no box up";
+                Log("the window is closing");
+                m_closeAsked = true;
+                m_closeAt = asked;
+            }
+            if (m_closeAsked && boxes.empty()) {
+                ULONGLONG since = GetTickCount64() - std::max(m_closeAt, m_lastAnswerAt);
+                ASSERT_LE(since, kCloseMs) << "the window stays " << since
+                                           << " ms after the close or the last box answered after it";
+            }
+            if (!window) {
+                Sleep(5);  // starting
+                continue;
+            }
+            if (done >= actions && !m_closeAsked) {
+                PostMessageA(window, WM_CLOSE, 0, 0);
+                AskedToClose("WM_CLOSE: the run's actions are done");
+            } else if (done < actions || !boxes.empty()) {
+                ASSERT_NO_FATAL_FAILURE(Act(window, boxes, info));
+                ++done;
+            }
+            Sleep((DWORD)Pick(60));
+        }
+        DWORD exitCode = 0xdeadbeef;
+        ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end after its window";
+        Log("exit code " + std::to_string(exitCode));
+        EXPECT_TRUE(m_closeAsked || m_maybeClosing) << "the program ended without being closed";
+        EXPECT_EQ(exitCode, 0u) << "3: capture objects or buffers not released exactly once; anything but 0 or 3: a crash";
+        meter.EndForSure();
+    }
+
+    std::mt19937 m_random;
+    Tally m_tally;
+    std::vector<std::string> m_steps;
+    ULONGLONG m_runStart = 0;
+    bool m_closeAsked = false;     // WM_CLOSE posted, or a close seen under way
+    bool m_maybeClosing = false;   // Escape, Enter, the system menu's Close posted: a close unless not taken
+    ULONGLONG m_closeAt = 0;
+    ULONGLONG m_lastAnswerAt = 0;
+    ULONGLONG m_goneAfterMs = 0;   // from the close, or the last box answered after it, to the window's end
+};
+
+}  // namespace
+
+TEST_F(MeterRandomUser, NeverCrashesHangsOrStaysAfterAClose) {
+    const char* seedText = std::getenv("QUORVEL_RANDOM_SEED");
+    const unsigned firstSeed = seedText ? (unsigned)std::strtoul(seedText, nullptr, 10) : kDefaultSeed;
+    const int actions = StressRun() ? 5000 : 200;
+    ScopedRegistryValue browsers(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", "Browsers");
+    ASSERT_TRUE(browsers.SetString(std::string(QUORVEL_UI_SCRIPTS) + "/record_browser.sh"));
+    // Without a window manager Wine holds a thread up to 2 s in hiding a managed window (a box
+    // answered, the info dialog closed), waiting for a manager that never comes; as on a desktop
+    // that has one, the program's windows are left to Wine alone here.
+    ScopedRegistryValue unmanaged(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\fake_device_meter.exe\\X11 Driver",
+                                  "Managed");
+    ASSERT_TRUE(unmanaged.SetString("N"));
+    DeleteFileA(WindowsPathOf(SessionFile("browser.log")).c_str());  // result deliberately ignored: may be absent
+
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG slowestCloseMs = 0;
+    std::printf("seed %u, %d actions\n", firstSeed, actions);
+    for (unsigned seed = firstSeed; m_tally.actions < actions; ++seed) {
+        // Runs of 5 to 60 actions, the last one shorter if need be.
+        std::mt19937 lengths(seed);
+        int runActions = std::min(5 + (int)(lengths() % 56), actions - m_tally.actions);
+        int boxesBefore = m_tally.boxesAnswered;
+        Run(seed, runActions);
+        std::printf("run of seed %u: %d actions, %d boxes answered, %llu ms, gone %llu ms after the close or the "
+                    "last box answered after it\n",
+                    seed, runActions, m_tally.boxesAnswered - boxesBefore, GetTickCount64() - m_runStart, m_goneAfterMs);
+        slowestCloseMs = std::max(slowestCloseMs, m_goneAfterMs);
+        if (HasFailure() || std::getenv("QUORVEL_RANDOM_STEPS")) {
+            if (HasFailure()) std::printf("the run of seed %u failed; replay it with QUORVEL_RANDOM_SEED=%u\n", seed, seed);
+            for (const std::string& step : m_steps) std::printf("  %s\n", step.c_str());
+            if (HasFailure()) break;
+        }
+    }
+    const ULONGLONG tookMs = GetTickCount64() - start;
+
+    // Every click made before any close was asked reaches the browser; none opens anything else.
+    std::vector<std::string> opened;
+    WaitUntil([&] { return (int)(opened = BrowserAddresses()).size() >= m_tally.linkClicksBeforeClose; }, 15000);
+    const std::string address =
+        std::string("http://") + QUORVEL_WEB_HOST + "/software/download/index.php?Software=Quorvel&CurrentVersion=";
+    EXPECT_GE((int)opened.size(), m_tally.linkClicksBeforeClose);
+    EXPECT_LE((int)opened.size(), m_tally.linkClicks);
+    for (const std::string& line : opened)
+        EXPECT_TRUE(line.compare(0, address.size(), address) == 0 && line.size() > address.size()) << line;
+    EXPECT_TRUE(browsers.Restore());
+    EXPECT_TRUE(unmanaged.Restore());
+
+    std::printf("%d actions in %d runs, %llu ms: %d boxes answered, %d closes asked, %d info dialogs asked for, "
+                "%d link clicks (%d before a close), %zu addresses opened; the slowest close %llu ms\n",
+                m_tally.actions, m_tally.runs, tookMs, m_tally.boxesAnswered, m_tally.closesAsked, m_tally.infoOpened,
+                m_tally.linkClicks, m_tally.linkClicksBeforeClose, opened.size(), slowestCloseMs);
+    RecordProperty("actions", m_tally.actions);
+    RecordProperty("runs", m_tally.runs);
+    RecordProperty("boxes_answered", m_tally.boxesAnswered);
+    RecordProperty("closes_asked", m_tally.closesAsked);
+    RecordProperty("duration_ms", std::to_string(tookMs));
+}
