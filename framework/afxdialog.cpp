@@ -1,5 +1,8 @@
 #include "framework/afxdialog.h"
 
+#include <cstring>
+#include <vector>
+
 #include "framework/afxdataexchange.h"
 #include "framework/afxwinapp.h"
 
@@ -12,6 +15,30 @@ CDialog::CDialog(UINT templateId, CWnd* parent)
     : m_templateId(templateId), m_pParentWnd(parent), m_continueModal(false), m_modalResult(-1) {}
 
 CDialog::~CDialog() = default;
+
+namespace {
+
+// The dialog made from its template without WS_VISIBLE: DoModal shows it only if it still runs
+// after OnInitDialog, so that a dialog ended in its initialisation never flashes up.
+HWND CreateHiddenDialog(UINT templateId, HWND owner, LPARAM param) {
+    HINSTANCE instance = AfxGetResourceHandle();
+    HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId), RT_DIALOG);
+    HGLOBAL loaded = found ? ::LoadResource(instance, found) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    DWORD size = found ? ::SizeofResource(instance, found) : 0;
+    if (!data || size < sizeof(DLGTEMPLATE)) return nullptr;
+    std::vector<DWORD> copy((size + 3) / 4);  // templates must be DWORD-aligned
+    std::memcpy(copy.data(), data, size);
+    const WORD* words = reinterpret_cast<const WORD*>(copy.data());
+    // An extended template starts with version 1 and 0xFFFF; its style follows help id and
+    // extended style.
+    bool extended = size >= 16 && words[0] == 1 && words[1] == 0xFFFF;
+    copy[extended ? 3 : 0] &= ~(DWORD)WS_VISIBLE;
+    return ::CreateDialogIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), owner, AfxDlgProc,
+                                        param);
+}
+
+}  // namespace
 
 INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_INITDIALOG) return FALSE;
@@ -33,8 +60,7 @@ INT_PTR CDialog::DoModal() {
     }
     m_modalResult = -1;
     m_continueModal = true;
-    HWND window = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
-                                       AfxDlgProc, reinterpret_cast<LPARAM>(this));
+    HWND window = CreateHiddenDialog(m_templateId, owner, reinterpret_cast<LPARAM>(this));
     if (window && m_continueModal) {
         if (!::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);
         // A loop ended by WM_QUIT had no EndDialog: that is not a window that could not be made.
