@@ -18,6 +18,8 @@ CDialog::~CDialog() = default;
 
 namespace {
 
+const DWORD kLargestTemplate = 0x10000;  // far beyond any dialog of the program
+
 // The dialog made from its template without WS_VISIBLE: DoModal shows it only if it still runs
 // after OnInitDialog, so that a dialog ended in its initialisation never flashes up.
 HWND CreateHiddenDialog(UINT templateId, HWND owner, LPARAM param) {
@@ -26,7 +28,7 @@ HWND CreateHiddenDialog(UINT templateId, HWND owner, LPARAM param) {
     HGLOBAL loaded = found ? ::LoadResource(instance, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     DWORD size = found ? ::SizeofResource(instance, found) : 0;
-    if (!data || size < sizeof(DLGTEMPLATE)) return nullptr;
+    if (!data || size < sizeof(DLGTEMPLATE) || size > kLargestTemplate) return nullptr;
     std::vector<DWORD> copy((size + 3) / 4);  // templates must be DWORD-aligned
     std::memcpy(copy.data(), data, size);
     const WORD* words = reinterpret_cast<const WORD*>(copy.data());
