@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need and is missing; does nothing when all is there.
-# Debian/Ubuntu only. Where the kernel runs 32-bit x86 programs (scripts/runs-32bit.sh), the
-# i386 architecture is enabled and 32-bit Wine installed, so that the i686 build is tested too.
+# Debian/Ubuntu only. Where the kernel runs 32-bit x86 programs (scripts/runs-32bit.sh --kernel),
+# the i386 architecture is enabled and 32-bit Wine installed, so that the i686 build is tested too.
 # Ends with one line that says which builds' tests will run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,40 +29,58 @@ as_root() {
     sudo "$@"
   fi
 }
-install() {  # install PACKAGE...: apt-get update, then install them
+# A mirror in the middle of a sync can fail one index (seen: the i386 security index with the
+# wrong size); the others are still good, so a failed update is tried again, then only reported,
+# and the installs say whether what they need was there.
+update() {
+  local attempt
+  for attempt in 1 2 3; do
+    echo "bootstrap: apt-get update"
+    as_root apt-get update -q && return 0
+    [[ $attempt -lt 3 ]] && sleep 10
+  done
+  echo "bootstrap: apt-get update failed three times; installing from the package lists there are" >&2
+}
+install() {  # install PACKAGE...
   echo "bootstrap: installing $*"
-  echo "bootstrap: apt-get update"
-  as_root apt-get update -q
-  echo "bootstrap: apt-get install"
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
 }
 
 # The probe assembles and links its test programs with binutils.
-command -v as >/dev/null && command -v ld >/dev/null || install binutils
+if ! command -v as >/dev/null || ! command -v ld >/dev/null; then
+  update
+  install binutils
+  updated=true
+fi
 
 missing=()
-if why_not=$("$here/runs-32bit.sh"); then
-  runs_32bit=true
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    echo "bootstrap: dpkg --add-architecture i386"
-    as_root dpkg --add-architecture i386  # its package lists come with the update below
-  fi
-  installed wine32:i386 || missing+=(wine32:i386)
-else
-  runs_32bit=false
-fi
 for package in "${packages[@]}"; do
   installed "$package" || missing+=("$package")
 done
+want_wine32=false
+if "$here/runs-32bit.sh" --kernel >/dev/null; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "bootstrap: dpkg --add-architecture i386"
+    as_root dpkg --add-architecture i386  # its package lists come with the update below
+    updated=false
+  fi
+  installed wine32:i386 || want_wine32=true
+fi
 
-if [[ ${#missing[@]} -eq 0 ]]; then
+if [[ ${#missing[@]} -eq 0 ]] && ! $want_wine32; then
   echo "bootstrap: all packages present"
 else
-  install "${missing[@]}"
+  ${updated:-false} || update
+  # What the x86_64 build and every test need: without it nothing can go on.
+  [[ ${#missing[@]} -eq 0 ]] || install "${missing[@]}"
+  # 32-bit Wine only adds the i686 tests: where it cannot be installed they are skipped, and say why.
+  if $want_wine32 && ! install wine32:i386; then
+    echo "bootstrap: wine32:i386 could not be installed (see above)" >&2
+  fi
   echo "bootstrap: done"
 fi
 
-if $runs_32bit; then
+if why_not=$("$here/runs-32bit.sh"); then
   echo "bootstrap: tests will run for both builds, x86_64 and i686 (this kernel runs 32-bit x86 programs)"
 else
   echo "bootstrap: tests will run for the x86_64 build only; the i686 tests will be skipped ($why_not)"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Tells whether this machine's kernel runs 32-bit x86 programs, and so whether the i686 build
-# (under 32-bit Wine) can be tested here. It assembles and links a minimal program that exits
-# with code 42, once for 32-bit and once for 64-bit x86 Linux, and runs both: the 64-bit one
-# proves that the probe itself works (binutils present, the temporary folder executable).
-#   runs-32bit.sh      exit 0 when 32-bit programs run; otherwise exit 1 and print the reason
+# Tells whether the i686 build can be tested here: whether this machine's kernel runs 32-bit x86
+# programs, and 32-bit Wine is installed. For the kernel it assembles and links a minimal
+# program that exits with code 42, once for 32-bit and once for 64-bit x86 Linux, and runs both:
+# the 64-bit one proves that the probe itself works (binutils present, the temporary folder
+# executable).
+#   runs-32bit.sh           exit 0 when 32-bit Windows programs run; otherwise exit 1 and print
+#                           the reason
+#   runs-32bit.sh --kernel  the same for the kernel alone (bootstrap.sh asks before installing)
 # QUORVEL_NO_I686=1 answers "no" without probing, to see the machine's side without them.
 set -uo pipefail
 
@@ -36,4 +39,8 @@ control=$(probe 64 elf_x86_64)
 answer=$(probe 32 elf_i386)
 [[ "$answer" == "exit code 42" ]] ||
   { echo "this kernel does not run 32-bit x86 programs: $(tr '\n' ' ' <<<"$answer" | sed -e 's#'"$work"'/##g' -e 's/^.*: line [0-9]*: //')"; exit 1; }
+[[ "${1:-}" == --kernel ]] && exit 0
+# The loader that wine-loader.sh starts 32-bit programs with.
+[[ -x /usr/lib/wine/wine ]] ||
+  { echo "32-bit Wine is not installed (wine32:i386; scripts/bootstrap.sh installs it where it can)"; exit 1; }
 exit 0
