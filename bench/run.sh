@@ -86,7 +86,8 @@ install_missing() {
     sudo=(sudo)
   fi
   log "installing ${missing[*]}"
-  "${sudo[@]}" apt-get update -q
+  # A mirror in the middle of a sync can fail one list (scripts/bootstrap.sh): the install tells.
+  "${sudo[@]}" apt-get update -q || log "apt-get update failed; installing from the package lists there are"
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 # python3 may come from elsewhere than Debian's package; any python3 on the path does.
@@ -172,7 +173,8 @@ close_meter() {
   echo "nproc=$(nproc)"
   echo "cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
   echo "kernel=$(uname -r)"
-  echo "wine=$(wine --version 2>/dev/null | tail -1)"
+  # Not plain `wine`: with 32-bit Wine installed that is the 32-bit loader, which may not run here.
+  echo "wine=$("$(wine_loader "${build_dirs[$first]}/app/Quorvel.exe")" --version 2>/dev/null | tail -1)"
   echo "pavumeter=$(dpkg-query -W -f='${Version}' pavumeter 2>/dev/null)"
   echo "pulseaudio=$(pulseaudio --version 2>/dev/null | head -1)"
   echo "memory=$(free -h | awk '/^Mem:/ {print $2}')"
