@@ -31,9 +31,12 @@ as_root() {
 }
 # A mirror in the middle of a sync can fail one index (seen: the i386 security index with the
 # wrong size); the others are still good, so a failed update is tried again, then only reported,
-# and the installs say whether what they need was there.
+# and the installs say whether what they need was there. Once per run, unless the lists change.
+lists_fresh=false
 update() {
   local attempt
+  $lists_fresh && return 0
+  lists_fresh=true
   for attempt in 1 2 3; do
     echo "bootstrap: apt-get update"
     as_root apt-get update -q && return 0
@@ -50,7 +53,6 @@ install() {  # install PACKAGE...
 if ! command -v as >/dev/null || ! command -v ld >/dev/null; then
   update
   install binutils
-  updated=true
 fi
 
 missing=()
@@ -61,8 +63,8 @@ want_wine32=false
 if "$here/runs-32bit.sh" --kernel >/dev/null; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "bootstrap: dpkg --add-architecture i386"
-    as_root dpkg --add-architecture i386  # its package lists come with the update below
-    updated=false
+    as_root dpkg --add-architecture i386
+    lists_fresh=false  # its package lists come with the update below
   fi
   installed wine32:i386 || want_wine32=true
 fi
@@ -70,7 +72,7 @@ fi
 if [[ ${#missing[@]} -eq 0 ]] && ! $want_wine32; then
   echo "bootstrap: all packages present"
 else
-  ${updated:-false} || update
+  update
   # What the x86_64 build and every test need: without it nothing can go on.
   [[ ${#missing[@]} -eq 0 ]] || install "${missing[@]}"
   # 32-bit Wine only adds the i686 tests: where it cannot be installed they are skipped, and say why.
