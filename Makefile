@@ -1,5 +1,6 @@
 # make test   install what is missing, build both Windows targets, run every test under Wine:
 #             the x86_64 suite, then the i686 one (skipped where 32-bit programs cannot run)
+# make test-trixie  the same in a Debian 13 root made under build/roots (needs root rights)
 # make run    install, build, and start the meter
 # make dist   the two zip files for download, in dist/
 # make stress the long robustness runs
@@ -7,8 +8,10 @@ BUILD  ?= build
 X64    := $(BUILD)/x86_64
 X86    := $(BUILD)/i686
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
+# The builds whose suites make test runs (both are always built).
+SUITES ?= x86_64 i686
 
-.PHONY: all bootstrap configure build test stress run dist bench clean
+.PHONY: all bootstrap configure build test test-trixie stress run dist bench clean
 
 all: build
 
@@ -23,15 +26,15 @@ build: configure
 	cmake --build $(X64) -j $(JOBS)
 	cmake --build $(X86) -j $(JOBS)
 
-# One suite after the other: each has its own display and sound server, never used at once.
 test: build
-	@status=0; \
-	for build in $(X64) $(X86); do \
-	  echo "make test: $$build"; \
-	  (cd $$build && ctest --output-on-failure --label-exclude stress) || status=1; \
-	done; \
-	scripts/runs-32bit.sh >/dev/null || echo "make test: the i686 tests were skipped: $$(scripts/runs-32bit.sh)"; \
-	exit $$status
+	scripts/test-suites.sh $(BUILD) $(SUITES)
+
+# Debian 13 as a newcomer's fresh machine has it: its Wine, compilers and tools, in a root made
+# from the package registry (scripts/root.sh); first a run killed half-way must leave no mount.
+test-trixie: bootstrap
+	scripts/root.sh make trixie
+	tests/robustness/root_killed.sh trixie
+	scripts/root.sh test trixie
 
 stress: build
 	cd $(X64) && ctest --output-on-failure --label-regex stress

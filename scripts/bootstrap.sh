@@ -12,12 +12,16 @@ packages=(
   wine wine64
   xvfb x11-utils
   pulseaudio pulseaudio-utils sox
+  # The sound server of most Linux desktops, run by the tests beside PulseAudio.
+  pipewire pipewire-pulse wireplumber dbus-daemon
   imagemagick
   # Liberation Sans: the font that Wine's own package recommends and most users' Wine draws the
   # dialogs in. DejaVu Sans: the one without it. The link test draws in both.
   fonts-liberation fonts-dejavu-core
   googletest
-  zip unzip file
+  zip unzip
+  # Roots of other Debian releases to test in (scripts/root.sh).
+  debootstrap
 )
 
 installed() { [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" == "install ok installed" ]]; }
