@@ -3,6 +3,8 @@
 # instead of opening a dialog that would wait for a user.
 #   wine-prefix.sh BUILD_DIR [NAME...]   BUILD_DIR/wine/NAME; by default plain and session
 #                                        (see wine-run.sh)
+# A prefix named dpiN starts its Windows desktop at N dots per inch (96 is 100 %): the setting is
+# made before the prefix's first session, as a user's is, since Wine takes it when a session starts.
 # Where 32-bit programs run, a prefix has a 32-bit side; one made before 32-bit Wine was
 # installed has none and is made again. The prefixes of a 32-bit build on a machine that cannot
 # run 32-bit programs are not made (the reason is printed, the exit code is the skip code).
@@ -33,6 +35,9 @@ init_prefix() {
   mkdir -p "$WINEPREFIX"
   run_wine wineboot -i >/dev/null 2>&1
   run_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  if [[ "${WINEPREFIX##*/}" =~ ^dpi([0-9]+)$ ]]; then
+    run_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${BASH_REMATCH[1]}" /f >/dev/null 2>&1
+  fi
   wineserver -w
   if $want_32bit_side && ! has_32bit_side "$WINEPREFIX"; then
     echo "wine-prefix: $WINEPREFIX got no 32-bit side: is wine32 installed? (scripts/bootstrap.sh)" >&2

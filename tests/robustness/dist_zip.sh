@@ -35,8 +35,15 @@ start_unpacked() {  # EXE
   trap - EXIT
 }
 
-for zip_type in "win64:PE32+ executable (GUI) x86-64" "win32:PE32 executable (GUI) Intel 80386"; do
-  suffix=${zip_type%%:*} file_type=${zip_type#*:}
+# The Windows subsystem from the PE header: 2 is a GUI program, 3 a console one.
+pe_subsystem() {
+  local header
+  header=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  od -An -t u2 -j $((header + 92)) -N 2 "$1" | tr -d ' '
+}
+
+for zip_arch in win64:x86_64 win32:i386; do
+  suffix=${zip_arch%%:*} arch=${zip_arch#*:}
   zip=$(echo "$work"/zips/Quorvel-*-"$suffix".zip)
   [[ -f "$zip" ]] || fail "missing $zip"
   listing=$(unzip -Z1 "$zip")
@@ -45,7 +52,8 @@ for zip_type in "win64:PE32+ executable (GUI) x86-64" "win32:PE32 executable (GU
   done
   unzip -q "$zip" -d "$work/$suffix"
   exe=$(echo "$work/$suffix"/Quorvel-*/Quorvel.exe)
-  file "$exe" | grep -qF "$file_type" || fail "$suffix: not a $file_type: $(file "$exe")"
+  [[ "$(pe_arch "$exe")" == "$arch" ]] || fail "$suffix: not an $arch Windows program: '$(pe_arch "$exe")'"
+  [[ "$(pe_subsystem "$exe")" == 2 ]] || fail "$suffix: not a GUI program (subsystem $(pe_subsystem "$exe"))"
   grep -q "dpiAware" "$exe" || fail "$suffix: no manifest in the packed program"
   if [[ "$(pe_arch "$exe")" == i386 ]] && ! reason=$("$source_dir/scripts/runs-32bit.sh"); then
     echo "$suffix: not started: $reason"

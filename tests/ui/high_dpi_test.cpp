@@ -6,7 +6,6 @@
 #include "tests/ui/bar_picture.h"
 #include "tests/ui/dialog_template.h"
 #include "tests/ui/meter_test.h"
-#include "tests/ui/registry_value.h"
 #include "tests/ui/screenshot.h"
 
 namespace {
@@ -23,24 +22,24 @@ void ColourSpan(const Screenshot& picture, int y, int x, int* left, int* right) 
 }  // namespace
 
 TEST_F(MeterHighDpi, BarsFillTheirControls) {
-    // The bar's width at the test's own 96 dpi, for comparison.
-    TemplateLayout normal;
+    // Runs in a session started at 150 %; the dialog manager lays the template out at that scale
+    // here too, so the program's bars must have the size the layout gives them.
+    ASSERT_EQ(SessionDpi(), 144) << "this test is for a session at 150 % (ctest runs it in one)";
+    TemplateLayout layout;
     std::string error;
-    ASSERT_TRUE(normal.Load(ProgramWindowsPath(), IDD_METER, &error)) << error;
-    RECT normalBar;
-    ASSERT_TRUE(normal.PixelRect(IDC_BAR_LEFT, &normalBar));
+    ASSERT_TRUE(layout.Load(ProgramWindowsPath(), IDD_METER, &error)) << error;
+    RECT laidOut, units;
+    ASSERT_TRUE(layout.PixelRect(IDC_BAR_LEFT, &laidOut));
+    ASSERT_TRUE(layout.TemplateRect(IDC_BAR_LEFT, &units));
 
-    {
-        // Read by the program when it starts; put back as soon as it has.
-        ScopedRegistryValue dpi(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels");
-        ASSERT_TRUE(dpi.SetDword(144));
-        ASSERT_NO_FATAL_FAILURE(StartMeter());
-        ASSERT_TRUE(dpi.Restore());
-    }
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
     RECT bars[2] = {ScreenClientRect(meter.Control(IDC_BAR_LEFT)), ScreenClientRect(meter.Control(IDC_BAR_RIGHT))};
-    LONG width = bars[0].right - bars[0].left;
-    std::printf("left bar: %ld px at 150 %%, control %ld px at 100 %%\n", width, normalBar.right - normalBar.left);
-    ASSERT_GT(width * 100, (normalBar.right - normalBar.left) * 130) << "the program did not start at 150 %";
+    RECT control;
+    ASSERT_TRUE(GetWindowRect(meter.Control(IDC_BAR_LEFT), &control));
+    LONG width = control.right - control.left;
+    std::printf("left bar control: %ld px for %ld dialog units; laid out at 150 %%: %ld px\n", width,
+                units.right - units.left, laidOut.right - laidOut.left);
+    ASSERT_EQ(width, laidOut.right - laidOut.left) << "the program did not start at 150 %";
 
     ASSERT_NO_FATAL_FAILURE(WaitForCaptureRunning());
     ASSERT_NO_FATAL_FAILURE(PlayTone(250, 110));

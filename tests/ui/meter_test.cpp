@@ -27,10 +27,19 @@ bool ParseReadout(const std::string& text, const char* label, LONG* value) {
 
 std::string Readout(const char* label, LONG value) { return std::string(label) + "\t" + std::to_string(value); }
 
+int SessionDpi() {
+    const char* dpi = std::getenv("QUORVEL_DPI");
+    return dpi && *dpi ? std::atoi(dpi) : 96;
+}
+
 void MeterTest::SetUp() {
     ASSERT_FALSE(SessionDirectory().empty()) << "runs only inside the test session (QUORVEL_TESTENV)";
     std::string report;
     ASSERT_TRUE(CheckSession(&report)) << "the test session is not complete:\n" << report;
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(dpi, SessionDpi()) << "the session's desktop does not run at the dots per inch the test is for";
     // A test killed at its time limit cannot end its program; that must not fail the next ones.
     if (int ended = EndLeftoverPrograms()) std::printf("ended %d program(s) an earlier test left running\n", ended);
     ASSERT_EQ(AnyMeterWindow(), nullptr) << "a meter window is open before the test";

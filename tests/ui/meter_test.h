@@ -16,6 +16,9 @@ StereoSignal Tone(LONG leftLevel, LONG rightLevel, double seconds = 40);
 bool ParseReadout(const std::string& text, const char* label, LONG* value);
 std::string Readout(const char* label, LONG value);
 
+// The dots per inch the session's Windows desktop was started with: QUORVEL_DPI, or 96 (100 %).
+int SessionDpi();
+
 class MeterTest : public ::testing::Test {
 protected:
     void SetUp() override;

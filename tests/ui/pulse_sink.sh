@@ -16,6 +16,20 @@ sink_modules() {
 
 default_source() { pactl info | sed -n 's/^Default Source: //p'; }
 
+# Stops (1) or starts again (0) the sink's clock. PipeWire's PulseAudio server takes a suspend
+# back as long as a stream records from the sink; the sink's node is paused there instead.
+suspend_sink() {
+  if [ "$(cat "$QUORVEL_TESTENV/server" 2>/dev/null)" = pipewire ]; then
+    node=$(XDG_RUNTIME_DIR=$QUORVEL_TESTENV/xdg pw-cli ls Node |
+      awk -v name="node.name = \"$sink\"" '$1 == "id" {id = $2} index($0, name) {sub(",", "", id); print id}')
+    [ -n "$node" ] || { echo "no node $sink"; return 1; }
+    [ "$1" = 1 ] && command=Pause || command=Start
+    XDG_RUNTIME_DIR=$QUORVEL_TESTENV/xdg pw-cli send-command "$node" "$command" '{}' >/dev/null
+  else
+    pactl suspend-sink "$sink" "$1"
+  fi
+}
+
 {
   case "$command" in
     unload)
@@ -26,14 +40,14 @@ default_source() { pactl info | sed -n 's/^Default Source: //p'; }
       # The same sink as testenv.sh starts the session with.
       [ -n "$(sink_modules)" ] ||
         pactl load-module module-null-sink sink_name="$sink" rate=44100 channels=2 format=s16le >/dev/null
-      pactl suspend-sink "$sink" 0
+      suspend_sink 0
       pactl set-default-sink "$sink"
       pactl set-default-source "$sink.monitor"
       [ "$(default_source)" = "$sink.monitor" ] && echo ok
       ;;
     suspend | resume)
       [ "$command" = suspend ] && flag=1 || flag=0
-      pactl suspend-sink "$sink" "$flag" && echo ok
+      suspend_sink "$flag" && echo ok
       ;;
     *)
       echo "unknown command $command"
