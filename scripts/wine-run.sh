@@ -27,4 +27,29 @@ else
   export WINEPREFIX=$build/wine/plain
 fi
 loader=$(wine_loader "$1")
-exec "$loader" "$@"
+
+# A program that the run started and that outlives it (a meter a test did not end) is ended
+# here, and the run fails: left running, it would hold the output pipe of whoever waits for the
+# run (ctest waits out its time limit). The run's processes carry QUORVEL_RUN; of them only
+# Windows programs count, and not Wine's own (its services and desktop, and its server, which a
+# run may have started for the prefix).
+export QUORVEL_RUN=$$
+left_running() {
+  local environ proc command
+  for environ in $(grep -lzx "QUORVEL_RUN=$$" /proc/[0-9]*/environ 2>/dev/null); do
+    proc=${environ%/environ}
+    command=$(tr '\0' ' ' <"$proc/cmdline" 2>/dev/null) || continue
+    [[ "$command" =~ \.[eE][xX][eE]( |$) && ! "$command" =~ ^[A-Za-z]:\\[Ww][Ii][Nn][Dd][Oo][Ww][Ss]\\ ]] || continue
+    echo "${proc#/proc/}"
+  done
+}
+status=0
+"$loader" "$@" || status=$?
+left=$(left_running)
+if [[ -n "$left" ]]; then
+  for pid in $left; do echo "wine-run: left running by $(basename "$1"), now ended: $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | sed 's/ *$//')" >&2; done
+  # shellcheck disable=SC2086  # one pid per word
+  kill -KILL $left 2>/dev/null || true
+  [[ $status -ne 0 ]] || status=1
+fi
+exit $status

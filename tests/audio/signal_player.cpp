@@ -45,18 +45,24 @@ std::string WindowsPathOf(const std::string& unixPath) {
     return path;
 }
 
-bool SignalPlayer::RunScript(const std::string& arguments) {
-    std::string script = Environment("QUORVEL_SOURCE") + "/tests/audio/play_signal.sh";
-    std::string commandLine = script + " " + arguments;
+bool StartUnixProgram(std::string commandLine) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    // Wine gives no waitable handle for a Unix child: the script runs on in the background.
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // For a Unix program Wine hands back no process handle, and in the thread handle whatever
+    // lay on its stack: at times a live handle of this process, such as the one to the program
+    // under test, which closing it would lose. Only the handles of a real process are ours.
+    if (process.hProcess) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
     return true;
+}
+
+bool SignalPlayer::RunScript(const std::string& arguments) {
+    return StartUnixProgram(Environment("QUORVEL_SOURCE") + "/tests/audio/play_signal.sh " + arguments);
 }
 
 bool SignalPlayer::Play(const StereoSignal& signal, const char* name) {

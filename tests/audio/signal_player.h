@@ -31,3 +31,6 @@ private:
 
 // A Unix path of the session as a path Windows programs can open.
 std::string WindowsPathOf(const std::string& unixPath);
+
+// Starts a Unix program (a script of the session) from Windows; it runs on in the background.
+bool StartUnixProgram(std::string commandLine);

@@ -70,15 +70,10 @@ bool RunScript(const char* script, const std::string& arguments, DWORD timeoutMs
 
     std::string commandLine = std::string(QUORVEL_UI_SCRIPTS) + "/" + script + " " + result;
     if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!StartUnixProgram(commandLine)) {
         *output = "cannot start " + commandLine;
         return false;
     }
-    if (process.hThread) CloseHandle(process.hThread);
-    if (process.hProcess) CloseHandle(process.hProcess);
 
     ULONGLONG start = GetTickCount64();
     while (GetFileAttributesA(windowsResult.c_str()) == INVALID_FILE_ATTRIBUTES) {
