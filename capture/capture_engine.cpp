@@ -30,7 +30,7 @@ CCaptureEngine::~CCaptureEngine() {
     // end, and wait, with the window still working, even while it shows an error box.
     m_run = false;
     if (m_threadHandle) {
-        AfxWaitDispatchingMessages(m_threadHandle);
+        AfxWaitDispatchingMessages(1, &m_threadHandle);
         CloseHandle(m_threadHandle);
     }
     delete m_releasedByPass;  // only left when the thread died within a pass

@@ -134,6 +134,12 @@ protected:
         Send(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list, "a device choice");
     }
 
+    HWND FocusedControl() {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(m_windowThread, &info) ? info.hwndFocus : nullptr;
+    }
+
     std::string FormatLine(HWND meter) {
         char text[64] = "";
         GetDlgItemTextA(meter, IDC_FORMAT_NAME, text, sizeof(text));
@@ -236,8 +242,9 @@ TEST_F(MeterWindowNestedLoops, TheLastDeviceChosenDuringABoxIsTheOneOpen) {
 }
 
 // Closing while the capture thread holds its error box: the close waits for that thread with
-// the window's messages served. Whatever the user does meanwhile is answered at once and
-// touches neither the going engine nor the drawing contexts; the info dialog does not open.
+// the window's messages served, each pre-translated as in the modal loop (Tab moves the focus).
+// Whatever the user does meanwhile is answered at once and touches neither the going engine nor
+// the drawing contexts; the info dialog does not open.
 TEST_F(MeterWindowNestedLoops, HandlersDuringTheCloseWait) {
     fake->script.lockResult = DSERR_INVALIDCALL;
     fake->script.lockFailsFromCall = 3;
@@ -252,6 +259,13 @@ TEST_F(MeterWindowNestedLoops, HandlersDuringTheCloseWait) {
         }
         PostMessageA(meter, WM_CLOSE, 0, 0);
         Sleep(1500);  // past the close pause: the engine now waits for its thread
+        // The keyboard works as in the modal loop: Tab moves the focus on.
+        HWND focus = FocusedControl();
+        if (!focus) DriverFailure("no control has the focus");
+        PostMessageA(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        PostMessageA(focus, WM_KEYUP, VK_TAB, (LPARAM)0xC00F0001);
+        if (focus && !WaitUntil([&] { return FocusedControl() != focus; }, 3000))
+            DriverFailure("Tab does not move the focus while the close waits");
         Choose(meter, 1);
         Send(GetDlgItem(meter, IDC_RESET_MAX), BM_CLICK, 0, 0, "Reset Max");
         Send(meter, WM_TIMER, 1, 0, "a timer tick queued before the close");
