@@ -114,7 +114,7 @@ bool CCaptureEngine::StartThreadLocked() {
         // A thread the engine could not wait for must not touch it: it ends at once instead.
         thread->m_pfnThreadProc = EndAtOnce;
         thread->m_pThreadParams = nullptr;
-        thread->ResumeThread();  // result deliberately ignored: a thread that stays suspended never runs
+        if (thread->ResumeThread() == (DWORD)-1) AfxDiscardSuspendedThread(thread);
         return false;
     }
     m_thread = thread;  // before it runs: at its end the thread clears it
@@ -122,6 +122,7 @@ bool CCaptureEngine::StartThreadLocked() {
         // Never ran, never will: it cannot have touched the engine.
         m_thread = nullptr;
         CloseHandle(handle);
+        AfxDiscardSuspendedThread(thread);
         return false;
     }
     if (m_threadHandle) CloseHandle(m_threadHandle);  // that thread had ended: it let m_thread go

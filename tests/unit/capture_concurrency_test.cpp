@@ -73,6 +73,11 @@ BOOL WINAPI FailDuplicateHandle(HANDLE, HANDLE, HANDLE, LPHANDLE, DWORD, BOOL, D
     return FALSE;
 }
 
+DWORD WINAPI FailResumeThread(HANDLE) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return (DWORD)-1;
+}
+
 std::set<DWORD> NewThreads(const std::set<DWORD>& before) {
     std::set<DWORD> added;
     for (DWORD id : ProcessThreadIds())
@@ -137,7 +142,7 @@ TEST_F(CaptureConcurrencyTest, ARestartIsNeverLostToAThreadThatIsEnding) {
 
 // A thread the engine holds no handle of its own on could not be waited for when the engine is
 // deleted: such a thread never runs the loop. It is told like a thread that could not start,
-// and the next Start tries again.
+// and the next Start tries again. So is one that cannot be resumed, which is not left behind.
 TEST_F(CaptureConcurrencyTest, NoCaptureThreadWithoutAHandleToWaitFor) {
     auto* engine = new CCaptureEngine;
     DWORD format = WAVE_FORMAT_4S16;
@@ -152,6 +157,14 @@ TEST_F(CaptureConcurrencyTest, NoCaptureThreadWithoutAHandleToWaitFor) {
         EXPECT_EQ(fake->PositionQueries(), 0) << "no pass ran";
         EXPECT_TRUE(WaitUntil([&] { return CountProcessThreads() <= baselineThreads; }, 1000))
             << "the thread that was started ended at once";
+    }
+    // One that cannot be resumed is not left behind suspended.
+    {
+        ImportPatch failing("kernel32.dll", "ResumeThread", reinterpret_cast<const void*>(FailResumeThread));
+        ASSERT_TRUE(failing.Applied());
+        engine->Start();
+        EXPECT_EQ(TestApp().BoxCount(), 2u) << "told like a thread that could not start";
+        EXPECT_LE(CountProcessThreads(), baselineThreads) << "a suspended thread was left";
     }
     engine->Start();
     ASSERT_TRUE(WaitUntil([&] { return engine->GetBlockCount() >= 2; }, 2000)) << "the next Start captures";
