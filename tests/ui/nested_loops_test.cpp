@@ -241,6 +241,29 @@ TEST_F(MeterWindowNestedLoops, TheLastDeviceChosenDuringABoxIsTheOneOpen) {
     EXPECT_EQ(readouts, "L\t10 R\t20") << "capture runs on B";
 }
 
+// A selection notification with no entry selected (another program can send one) chooses
+// nothing: the engine is not touched, no box comes, and capture goes on.
+TEST_F(MeterWindowNestedLoops, ANotificationWithoutASelectionChangesNothing) {
+    int objectsMade = -1;
+    bool captureGoesOn = false;
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter) return;
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        int objectsBefore = fake->CaptureObjectsCreated();
+        Send(list, LB_SETCURSEL, (WPARAM)-1, 0, "LB_SETCURSEL -1");
+        Send(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list, "a notification");
+        objectsMade = fake->CaptureObjectsCreated() - objectsBefore;
+        int queries = fake->PositionQueries();
+        captureGoesOn = WaitUntil([&] { return fake->PositionQueries() >= queries + 5; }, 3000);
+        Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+    });
+    RunMeter();
+    EXPECT_EQ(objectsMade, 0) << "a device was opened";
+    EXPECT_EQ(TestApp().Texts(), std::vector<std::string>{});
+    EXPECT_TRUE(captureGoesOn);
+}
+
 // Closing while the capture thread holds its error box: the close waits for that thread with
 // the window's messages served, each pre-translated as in the modal loop (Tab moves the focus).
 // Whatever the user does meanwhile is answered at once and touches neither the going engine nor
