@@ -134,6 +134,21 @@ protected:
         Send(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list, "a device choice");
     }
 
+    // The same, posted: for a choice whose switch waits, so that this thread goes on meanwhile.
+    void PostChoice(HWND meter, int entry) {
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        if (!PostMessageA(list, LB_SETCURSEL, entry, 0) ||
+            !PostMessageA(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list))
+            DriverFailure("a choice cannot be posted");
+    }
+    // The entry whose item data the condition picks; -1 when none does.
+    int EntryWhere(HWND meter, const std::function<bool(const GUID*)>& wanted) {
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (int entry = 0; entry < count; ++entry)
+            if (wanted(reinterpret_cast<const GUID*>(SendMessageA(list, LB_GETITEMDATA, entry, 0)))) return entry;
+        return -1;
+    }
     HWND FocusedControl() {
         GUITHREADINFO info = {};
         info.cbSize = sizeof(info);
@@ -239,6 +254,74 @@ TEST_F(MeterWindowNestedLoops, TheLastDeviceChosenDuringABoxIsTheOneOpen) {
     EXPECT_EQ(formatLine, "48kHz stereo 16bit");
     EXPECT_EQ(liveObjects, 2) << "B's capture object and buffer, and nothing of A";
     EXPECT_EQ(readouts, "L\t10 R\t20") << "capture runs on B";
+}
+
+// The capture thread's box holds its pass, and the pass the device in use, when the user chooses
+// that device's entries (the primary driver's, which names the default device, then the default
+// device's own). The switch waits for the pass to let go of the device, with the window working;
+// once the box is answered the entry chosen last is open, with no box of its own, and captures.
+TEST_F(MeterWindowNestedLoops, TheDeviceInUseChosenDuringACaptureBoxOpensOnceItIsFree) {
+    fake->script.lockResult = DSERR_INVALIDCALL;
+    fake->script.lockFailsFromCall = 3;
+    fake->script.lockFailsToCall = 3;
+    TestApp().HoldBoxes();
+    const GUID* chosenLast = nullptr;
+    const GUID* deviceSeen = nullptr;
+    int objectsMadeWhileWaiting = -1;
+    std::string readouts;
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter || !TestApp().WaitForBoxes(1, 5000)) {
+            DriverFailure("no box from the capture thread");
+            TestApp().ReleaseBoxes();
+            return;
+        }
+        GUID defaultDevice;
+        HRESULT found = GetDeviceID(&DSDEVID_DefaultCapture, &defaultDevice);
+        int primary = EntryWhere(meter, [](const GUID* id) { return id == nullptr; });
+        int own = EntryWhere(meter, [&](const GUID* id) {
+            return SUCCEEDED(found) && id && IsEqualGUID(*id, defaultDevice);
+        });
+        if (primary < 0 || own < 0) {
+            DriverFailure("the session's list has no entries of the default device");
+            TestApp().ReleaseBoxes();
+            Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+            return;
+        }
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        chosenLast = reinterpret_cast<const GUID*>(SendMessageA(list, LB_GETITEMDATA, own, 0));
+        int objectsMade = fake->CaptureObjectsCreated();
+        PostChoice(meter, primary);
+        PostChoice(meter, own);
+        // Both choices taken in while the first switch waits for the box.
+        DWORD_PTR selected = (DWORD_PTR)LB_ERR;
+        auto ownSelected = [&] {
+            return SendMessageTimeoutA(list, LB_GETCURSEL, 0, 0, SMTO_NORMAL, 3000, &selected) && (int)selected == own;
+        };
+        if (!WaitUntil(ownSelected, 3000)) DriverFailure("the window does not take the choices while the switch waits");
+        Sleep(100);
+        Send(meter, WM_NULL, 0, 0, "a message while the switch waits");
+        objectsMadeWhileWaiting = fake->CaptureObjectsCreated() - objectsMade;
+        TestApp().ReleaseBoxes();
+        WaitUntil([&] { return (deviceSeen = fake->LastDeviceId()) == chosenLast && fake->LiveObjects() == 2; }, 3000);
+        if (FakeCaptureBuffer* buffer = fake->CurrentBuffer()) buffer->FillFrames16(2560, 5120);
+        char left[32] = "", right[32] = "";
+        WaitUntil([&] {
+            GetDlgItemTextA(meter, IDC_VALUE_LEFT, left, sizeof(left));
+            GetDlgItemTextA(meter, IDC_VALUE_RIGHT, right, sizeof(right));
+            return std::string(left) == "L\t10" && std::string(right) == "R\t20";
+        }, 3000);
+        readouts = std::string(left) + " " + right;
+        Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+    });
+    RunMeter();
+    std::vector<std::string> boxes = TestApp().Texts();
+    ASSERT_FALSE(boxes.empty());
+    for (const std::string& box : boxes) EXPECT_TRUE(EndsWith(box, kLockFailed)) << box;
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(objectsMadeWhileWaiting, 0) << "no capture object while the pass still had the device";
+    EXPECT_EQ(deviceSeen, chosenLast) << "the device opened last is the one chosen last";
+    EXPECT_EQ(readouts, "L\t10 R\t20") << "capture runs on it";
 }
 
 // A selection notification with no entry selected (another program can send one) chooses
