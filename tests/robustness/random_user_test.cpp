@@ -260,7 +260,8 @@ protected:
         ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end after its window";
         Log("exit code " + std::to_string(exitCode));
         EXPECT_TRUE(m_closeAsked || m_maybeClosing) << "the program ended without being closed";
-        EXPECT_EQ(exitCode, 0u) << "3: capture objects or buffers not released exactly once; anything but 0 or 3: a crash";
+        EXPECT_EQ(exitCode, 0u) << "3: capture objects or buffers not released exactly once; 5: a capture object made "
+                                   "for a device still held; anything else: a crash";
         meter.EndForSure();
     }
 

@@ -82,6 +82,7 @@ protected:
         EXPECT_EQ(fake->LiveObjects(), 0) << "capture objects or buffers left";
         EXPECT_EQ(fake->OverReleases(), 0);
         EXPECT_EQ(fake->UsesAfterRelease(), 0);
+        EXPECT_EQ(fake->DeviceRefusals(), 0) << "a capture object was made for a device still held";
         EXPECT_FALSE(ThreadAlive(fake->LastPollingThread())) << "the capture thread outlived the window";
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}  // a WM_QUIT the loop passed on

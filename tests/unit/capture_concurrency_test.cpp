@@ -23,6 +23,7 @@ protected:
         EXPECT_EQ(fake->LiveObjects(), 0) << "no wrapper leaked";
         EXPECT_EQ(fake->OverReleases(), 0);
         EXPECT_EQ(fake->UsesAfterRelease(), 0) << "no pass used a released device";
+        EXPECT_EQ(fake->DeviceRefusals(), 0) << "no capture object was made for a device still held";
         EXPECT_TRUE(WaitUntil([&] { return CountProcessThreads() <= baselineThreads; }, 2000));
     }
 
