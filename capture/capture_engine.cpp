@@ -23,18 +23,21 @@ CCaptureEngine::CCaptureEngine()
     : m_device(nullptr), m_deviceOpen(false), m_run(false), m_blockCount(0), m_levelLeft(0),
       m_levelRight(0), m_levelsEnabled(false), m_blockSize(kDefaultBlockSize),
       m_waitEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),  // a failure ends the thread at its first wait
-      m_thread(nullptr), m_passDevice(nullptr), m_releasedByPass(nullptr), m_threadHandle(nullptr) {}
+      m_thread(nullptr), m_passDevice(nullptr), m_releasedByPass(nullptr),
+      // A failure leaves Open to wait for the end of the thread instead of the pass.
+      m_passReleased(CreateEventA(nullptr, TRUE, TRUE, nullptr)), m_threadHandle(nullptr) {}
 
 CCaptureEngine::~CCaptureEngine() {
     // Deleting the engine under a running thread would pull the memory from under it: ask it to
     // end, and wait, with the window still working, even while it shows an error box.
     m_run = false;
     if (m_threadHandle) {
-        AfxWaitDispatchingMessages(m_threadHandle);
+        AfxWaitDispatchingMessages(1, &m_threadHandle);
         CloseHandle(m_threadHandle);
     }
     delete m_releasedByPass;  // only left when the thread died within a pass
     delete m_device;
+    if (m_passReleased) CloseHandle(m_passReleased);
     if (m_waitEvent) CloseHandle(m_waitEvent);
 }
 
@@ -49,9 +52,24 @@ CCaptureDevice* CCaptureEngine::DetachDeviceLocked() {
     m_device = nullptr;
     if (device && device == m_passDevice) {
         m_releasedByPass = device;  // the pass stops and deletes it when it is done with it
+        if (m_passReleased) ResetEvent(m_passReleased);  // result deliberately ignored: at worst Open does not wait
         return nullptr;
     }
     return device;
+}
+
+void CCaptureEngine::WaitUntilPassReleasedDevice() {
+    HANDLE objects[2];
+    DWORD count = 0;
+    {
+        CSingleLock lock(m_lock);
+        if (!m_releasedByPass) return;
+        if (m_passReleased) objects[count++] = m_passReleased;
+        // A thread that died within its pass never releases it: its end ends the wait too.
+        if (m_threadHandle) objects[count++] = m_threadHandle;
+    }
+    // The window keeps working meanwhile: the pass may be held up by an error box.
+    if (count > 0) AfxWaitDispatchingMessages(count, objects);
 }
 
 void CCaptureEngine::StopAndDelete(CCaptureDevice* device) {
@@ -68,6 +86,7 @@ bool CCaptureEngine::Open(DWORD* formatCode, const GUID* deviceId) {
         m_deviceOpen = false;
     }
     StopAndDelete(old);
+    WaitUntilPassReleasedDevice();
 
     // Set up outside the lock: this may show error boxes. No pass can see the new wrapper
     // before it is complete.
@@ -114,7 +133,7 @@ bool CCaptureEngine::StartThreadLocked() {
         // A thread the engine could not wait for must not touch it: it ends at once instead.
         thread->m_pfnThreadProc = EndAtOnce;
         thread->m_pThreadParams = nullptr;
-        thread->ResumeThread();  // result deliberately ignored: a thread that stays suspended never runs
+        if (thread->ResumeThread() == (DWORD)-1) AfxDiscardSuspendedThread(thread);
         return false;
     }
     m_thread = thread;  // before it runs: at its end the thread clears it
@@ -122,6 +141,7 @@ bool CCaptureEngine::StartThreadLocked() {
         // Never ran, never will: it cannot have touched the engine.
         m_thread = nullptr;
         CloseHandle(handle);
+        AfxDiscardSuspendedThread(thread);
         return false;
     }
     if (m_threadHandle) CloseHandle(m_threadHandle);  // that thread had ended: it let m_thread go
@@ -173,16 +193,20 @@ CCaptureDevice* CCaptureEngine::BeginPassOrEndThread(bool waitTimedOut) {
 }
 
 void CCaptureEngine::EndPass(CCaptureDevice* device) {
-    CCaptureDevice* released = nullptr;
+    bool released;
     {
         CSingleLock lock(m_lock);
         m_passDevice = nullptr;
-        if (m_releasedByPass == device) {
-            released = m_releasedByPass;
-            m_releasedByPass = nullptr;
-        }
+        released = device && m_releasedByPass == device;
     }
-    StopAndDelete(released);
+    if (!released) return;
+    // No Stop or Open can hand over another wrapper now that no pass holds one.
+    StopAndDelete(device);
+    CSingleLock lock(m_lock);
+    // Only now is its capture object gone, and the device free for the next one.
+    m_releasedByPass = nullptr;
+    // result deliberately ignored: a failure leaves Open to wait for the thread's end
+    if (m_passReleased) SetEvent(m_passReleased);
 }
 
 void CCaptureEngine::ThreadLoop() {

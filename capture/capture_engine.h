@@ -21,7 +21,9 @@ public:
     // Frames per half of the capture buffer for the next Open; 512 or less is refused.
     bool SetBlockSize(DWORD frames);
     // Replaces the device by a new one for deviceId, configured with *formatCode, which then
-    // holds the format in use. Returns whether the device is open.
+    // holds the format in use. Returns whether the device is open. While a pass still holds the
+    // device it replaces (or one Stop let go of), it first waits, dispatching messages, until the
+    // pass has released it: DirectSound may refuse a second capture object on a device still open.
     bool Open(DWORD* formatCode, const GUID* deviceId);
     // Returns true when the setting changed.
     bool EnableLevels(bool enable);
@@ -47,6 +49,7 @@ private:
     CCaptureDevice* BeginPassOrEndThread(bool waitTimedOut);
     void EndPass(CCaptureDevice* device);
     CCaptureDevice* DetachDeviceLocked();
+    void WaitUntilPassReleasedDevice();
     // With m_lock held and no capture thread running; false when none could be started.
     bool StartThreadLocked();
     static void StopAndDelete(CCaptureDevice* device);
@@ -68,7 +71,8 @@ private:
 
     CCriticalSection m_lock;
     CCaptureDevice* m_passDevice;       // the wrapper the running pass uses
-    CCaptureDevice* m_releasedByPass;   // a wrapper Stop/Open let go of while a pass used it
+    CCaptureDevice* m_releasedByPass;   // a wrapper Stop/Open let go of while a pass used it, until deleted
+    HANDLE m_passReleased;              // manual-reset; clear while m_releasedByPass is set
     HANDLE m_threadHandle;              // our own handle on the last capture thread started
 };
 

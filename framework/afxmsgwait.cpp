@@ -1,11 +1,13 @@
 #include "framework/afxmsgwait.h"
 
-void AfxWaitDispatchingMessages(HANDLE object) {
+#include "framework/afxdialog.h"
+
+void AfxWaitDispatchingMessages(DWORD count, const HANDLE* objects) {
     bool quit = false;
     WPARAM quitCode = 0;
     for (;;) {
-        DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_ALLINPUT);
-        if (result != WAIT_OBJECT_0 + 1) break;  // signalled, or the wait itself failed
+        DWORD result = MsgWaitForMultipleObjects(count, objects, FALSE, INFINITE, QS_ALLINPUT);
+        if (result != WAIT_OBJECT_0 + count) break;  // signalled, or the wait itself failed
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -13,6 +15,7 @@ void AfxWaitDispatchingMessages(HANDLE object) {
                 quitCode = msg.wParam;
                 continue;
             }
+            if (AfxPreTranslateMessage(&msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

@@ -4,6 +4,8 @@
 
 namespace {
 
+const DWORD kDiscardWaitMs = 5000;
+
 DWORD ThreadObjectSlot() {
     static DWORD slot = TlsAlloc();
     return slot;
@@ -40,8 +42,20 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
     }
     thread->m_hThread = reinterpret_cast<HANDLE>(handle);
     SetThreadPriority(thread->m_hThread, priority);  // result deliberately ignored: a hint
-    if (!(createFlags & CREATE_SUSPENDED)) ResumeThread(thread->m_hThread);
+    if (!(createFlags & CREATE_SUSPENDED) && ::ResumeThread(thread->m_hThread) == (DWORD)-1) {
+        AfxDiscardSuspendedThread(thread);
+        return nullptr;
+    }
     return thread;
+}
+
+void AfxDiscardSuspendedThread(CWinThread* thread) {
+    // It never ran, so it holds nothing but the small block the C runtime gave it, which is lost.
+    // Termination completes asynchronously: it is waited for, so that no caller finds the thread
+    // still there, but not for ever.
+    if (TerminateThread(thread->m_hThread, 0))
+        WaitForSingleObject(thread->m_hThread, kDiscardWaitMs);  // result deliberately ignored: closed next either way
+    delete thread;
 }
 
 void AfxEndThread(UINT exitCode, BOOL bDelete) {

@@ -23,10 +23,14 @@ public:
     CWinThread& operator=(const CWinThread&) = delete;
 };
 
-// Null when no thread could be started.
+// Null when no thread could be started (or resumed): then nothing of it is left.
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THREAD_PRIORITY_NORMAL,
                            UINT stackSize = 0, DWORD createFlags = 0,
                            LPSECURITY_ATTRIBUTES security = nullptr);
+
+// For a thread started suspended that must never run (it could not be resumed, say): ends it
+// and deletes its object, which closes its handle.
+void AfxDiscardSuspendedThread(CWinThread* thread);
 
 // Ends the calling thread; with bDelete its auto-deleting thread object is deleted first.
 // Objects on the thread's stack are not destroyed.

@@ -20,7 +20,9 @@ BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
                                     parent ? parent->m_hWnd : nullptr, nullptr,
                                     ::GetModuleHandleA(nullptr), nullptr);
     if (!window) return FALSE;
-    return SubclassWindow(window);
+    if (SubclassWindow(window)) return TRUE;
+    ::DestroyWindow(window);  // result deliberately ignored: nothing else holds the window
+    return FALSE;
 }
 
 BOOL CToolTipCtrl::AddTool(CWnd* window, const char* text, LPCRECT rect, UINT_PTR id) {

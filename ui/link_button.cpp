@@ -17,8 +17,8 @@ END_MESSAGE_MAP()
 
 CHButton::CHButton()
     : m_backgroundColour(::GetSysColor(COLOR_BTNFACE)), m_linkCursor(nullptr), m_cursorSet(0),
-      m_hovering(0), m_hoverColour(0), m_hoverColourEnabled(0), m_linkColour(RGB(0, 0, 255)),
-      m_underlineMode(1) {}
+      m_toolTipTried(false), m_hovering(0), m_hoverColour(0), m_hoverColourEnabled(0),
+      m_linkColour(RGB(0, 0, 255)), m_underlineMode(1) {}
 
 // The tooltip member goes with its window before the button itself.
 CHButton::~CHButton() = default;
@@ -42,15 +42,17 @@ void CHButton::SetHoverColor(COLORREF colour, int enable) {
     InvalidateButton();
 }
 
-void CHButton::CreateToolTipOnce() {
-    if (m_toolTip.m_hWnd) return;
-    m_toolTip.Create(this, 0);
-    m_toolTip.Activate(FALSE);  // silent until a text is set with activation
+bool CHButton::CreateToolTipOnce() {
+    // Tried once: a tooltip that could not be made would otherwise be tried for every message.
+    if (!m_toolTipTried) {
+        m_toolTipTried = true;
+        if (m_toolTip.Create(this, 0)) m_toolTip.Activate(FALSE);  // silent until a text is set with activation
+    }
+    return m_toolTip.m_hWnd != nullptr;
 }
 
 void CHButton::SetToolTipText(const char* text, int activate) {
-    if (!text) return;
-    CreateToolTipOnce();
+    if (!text || !CreateToolTipOnce()) return;
     if (m_toolTip.GetToolCount() == 0) {
         CRect client;
         GetClientRect(&client);
@@ -62,8 +64,7 @@ void CHButton::SetToolTipText(const char* text, int activate) {
 
 BOOL CHButton::PreTranslateMessage(MSG* msg) {
     // The tooltip does not watch the button itself: it hears of the mouse only from here.
-    CreateToolTipOnce();
-    m_toolTip.RelayEvent(msg);
+    if (CreateToolTipOnce()) m_toolTip.RelayEvent(msg);
     return CButton::PreTranslateMessage(msg);
 }
 

@@ -34,13 +34,15 @@ protected:
 
 private:
     void ShowLinkCursor();
-    void CreateToolTipOnce();
+    // True when the tooltip exists.
+    bool CreateToolTipOnce();
     void InvalidateButton();
 
     COLORREF m_backgroundColour;
     HCURSOR m_linkCursor;
     int m_cursorSet;
     CToolTipCtrl m_toolTip;
+    bool m_toolTipTried;
     int m_hovering;
     COLORREF m_hoverColour;
     int m_hoverColourEnabled;

@@ -175,8 +175,12 @@ void CMeterDialog::OnBnClickedResetMax() {
 
 void CMeterDialog::OnLbnSelchangeDeviceList() {
     if (m_closing) return;  // the engine is going: nothing to switch
+    // Another program may send the notification with no entry selected: then nothing was chosen.
     int index = m_deviceList->GetCurSel();
-    m_deviceId = static_cast<const GUID*>(m_deviceList->GetItemDataPtr(index));
+    if (index < 0) return;
+    void* entryDevice = m_deviceList->GetItemDataPtr(index);
+    if (entryDevice == reinterpret_cast<void*>(LB_ERR)) return;
+    m_deviceId = static_cast<const GUID*>(entryDevice);
     m_switchAsked = true;
     if (m_engineBusy) return;  // the work under way switches to it when it is done
     m_engineBusy = true;

@@ -45,8 +45,9 @@ private:
     void SetUpDrawing();
     // Stop, Open with the requested format reset, format line, Start: on the device of m_deviceId.
     void SwitchDevice();
-    // A box of the engine runs a message loop, in which any handler can run: while engine work
-    // is under way (m_engineBusy), a device choice or a close that comes in only records itself.
+    // A box of the engine, and Open's wait for a capture pass to let go of the device, run a
+    // message loop in which any handler can run: while engine work is under way (m_engineBusy),
+    // a device choice or a close that comes in only records itself.
     void SwitchToChosenDevice();
     // Carries out the last choice made meanwhile, then a close that was asked for.
     void EndEngineWork();

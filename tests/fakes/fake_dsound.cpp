@@ -37,6 +37,7 @@ public:
         if (refs == 0) {
             m_dead = true;
             fake.Log("Release capture");
+            if (m_initialized) fake.GiveBackDevice(m_device);
             fake.ObjectDied();
         }
         return refs;
@@ -71,8 +72,14 @@ public:
         fake.DeviceIdSeen(deviceId);
         if (m_initialized) return DSERR_ALREADYINITIALIZED;
         int call = fake.InitializeCalled();
-        if (call <= 64 && (fake.script.failingInitializes >> (call - 1) & 1)) return DSERR_NODRIVER;
-        if (FAILED(fake.script.initializeResult)) return fake.script.initializeResult;
+        HRESULT result = fake.TakeDevice(deviceId, &m_device);
+        if (FAILED(result)) return result;
+        if (call <= 64 && (fake.script.failingInitializes >> (call - 1) & 1)) result = DSERR_NODRIVER;
+        else result = fake.script.initializeResult;
+        if (FAILED(result)) {
+            fake.GiveBackDevice(m_device);
+            return result;
+        }
         m_initialized = true;
         return DS_OK;
     }
@@ -81,7 +88,12 @@ private:
     LONG m_refs = 1;
     bool m_dead = false;
     bool m_initialized = false;
+    GUID m_device = GUID_NULL;  // held while initialized
 };
+
+bool IsDefaultCaptureAlias(const GUID* deviceId) {
+    return !deviceId || IsEqualGUID(*deviceId, GUID_NULL) || IsEqualGUID(*deviceId, DSDEVID_DefaultCapture);
+}
 
 class FakeFactory : public IClassFactory {
 public:
@@ -176,6 +188,17 @@ void FakeDirectSound::PassHoldPoint() {
 }
 
 bool FakeDirectSound::Install() {
+    // Asked once, here, so that the threads the platform may start for it are there before any
+    // test counts threads. Without a capture device the alias stands for itself.
+    static bool defaultAsked = false;
+    if (!defaultAsked) {
+        defaultAsked = true;
+        GUID device;
+        if (SUCCEEDED(GetDeviceID(&DSDEVID_DefaultCapture, &device))) {
+            CSingleLock lock(m_lock);
+            m_defaultDevice = device;
+        }
+    }
     return SUCCEEDED(CoRegisterClassObject(CLSID_DirectSoundCapture, &g_factory, CLSCTX_INPROC_SERVER,
                                            REGCLS_MULTIPLEUSE, &m_cookie));
 }
@@ -199,6 +222,8 @@ void FakeDirectSound::Reset() {
     m_positionQueries = 0;
     m_lockCalls = 0;
     m_initializeCalls = 0;
+    m_heldDevices.clear();
+    m_deviceRefusals = 0;
     m_lastDesc = DSCBUFFERDESC();
     m_lastFormat = WAVEFORMATEX();
     m_currentBuffer = nullptr;
@@ -273,6 +298,36 @@ int FakeDirectSound::LockCalls() {
 int FakeDirectSound::LockCalled() {
     CSingleLock lock(m_lock);
     return ++m_lockCalls;
+}
+
+HRESULT FakeDirectSound::TakeDevice(const GUID* deviceId, GUID* device) {
+    // Wine reads the id and would crash on one it cannot read: refused here, so a test can tell.
+    if (deviceId && IsBadReadPtr(deviceId, sizeof(GUID))) return DSERR_INVALIDPARAM;
+    CSingleLock lock(m_lock);
+    *device = IsDefaultCaptureAlias(deviceId) ? m_defaultDevice : *deviceId;
+    for (const GUID& held : m_heldDevices) {
+        if (IsEqualGUID(held, *device)) {
+            ++m_deviceRefusals;
+            return DSERR_ALLOCATED;
+        }
+    }
+    m_heldDevices.push_back(*device);
+    return DS_OK;
+}
+
+void FakeDirectSound::GiveBackDevice(const GUID& device) {
+    CSingleLock lock(m_lock);
+    for (auto held = m_heldDevices.begin(); held != m_heldDevices.end(); ++held) {
+        if (IsEqualGUID(*held, device)) {
+            m_heldDevices.erase(held);
+            return;
+        }
+    }
+}
+
+int FakeDirectSound::DeviceRefusals() {
+    CSingleLock lock(m_lock);
+    return m_deviceRefusals;
 }
 
 int FakeDirectSound::InitializeCalled() {

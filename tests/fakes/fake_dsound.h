@@ -2,7 +2,11 @@
 // A scriptable stand-in for DirectSound capture. Installed with CoRegisterClassObject, so the
 // product's own CoCreateInstance(CLSID_DirectSoundCapture) receives it. Every object counts its
 // references; released objects are kept (as dead) so that a release too many is seen, not a
-// crash.
+// crash. A capture object holds its device from its Initialize until its last release, and no
+// second one is bound to a device held (DSERR_ALLOCATED), as Wine's DirectSound has been seen to
+// refuse; some Wines allow it, so a program that overlaps its own capture objects fails here
+// whichever it meets. The default device's aliases name the device that the platform takes for
+// the default.
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
@@ -56,6 +60,8 @@ public:
     int OverReleases();                         // Release on an object already at zero
     int UsesAfterRelease();                     // calls on a buffer already released
     int CaptureObjectsCreated();
+    // Initialize calls refused because another capture object still held the device.
+    int DeviceRefusals();
     const GUID* LastDeviceId();
     DWORD LastPollingThread();                  // the thread of the latest position query
     int PositionQueries();
@@ -84,6 +90,9 @@ public:
     void PositionQueried();
     int LockCalled();                           // counts the call; returns its number, from 1
     int InitializeCalled();                     // the same for the capture objects' Initialize
+    // Binds the device that the id names: DSERR_ALLOCATED when it is held already.
+    HRESULT TakeDevice(const GUID* deviceId, GUID* device);
+    void GiveBackDevice(const GUID& device);
     CCriticalSection& Lock() { return m_lock; }
     void PassHoldPoint();                       // where a held position query waits
 
@@ -101,6 +110,9 @@ private:
     int m_positionQueries = 0;
     int m_lockCalls = 0;
     int m_initializeCalls = 0;
+    GUID m_defaultDevice = DSDEVID_DefaultCapture;  // until the platform names it
+    std::vector<GUID> m_heldDevices;
+    int m_deviceRefusals = 0;
     DSCBUFFERDESC m_lastDesc = {};
     WAVEFORMATEX m_lastFormat = {};
     FakeCaptureBuffer* m_currentBuffer = nullptr;

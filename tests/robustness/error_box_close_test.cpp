@@ -118,7 +118,8 @@ protected:
         EXPECT_GE(goneAt - posted, 1000u) << "the window must stay for the close pause";
         DWORD exitCode = 0xdeadbeef;
         ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end";
-        EXPECT_EQ(exitCode, 0u) << "3: a capture object or buffer was not released exactly once";
+        EXPECT_EQ(exitCode, 0u) << "3: a capture object or buffer was not released exactly once; 5: a capture object "
+                                   "was refused for a device still held";
         meter.EndForSure();
         for (const std::string& text : boxTexts) EXPECT_TRUE(EndsWith(text, kLockFailure)) << text;
         boxTexts.clear();

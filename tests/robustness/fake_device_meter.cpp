@@ -3,7 +3,9 @@
 // thread raises its error box; the device opens whose bit is set in MASK (hexadecimal, bit 0:
 // the one at start-up) fail with their box on the window's thread. Started by the robustness
 // tests, which answer the boxes and close the window from outside. Exit code 0 only when every
-// capture object and buffer was released exactly once and none was used after its release.
+// capture object and buffer was released exactly once and none was used after its release, and
+// no capture object was refused for a device that another one still held (the program's own
+// overlap: 5).
 //   fake_device_meter.exe N [M [MASK]]      N 0: no lock fails
 #include <windows.h>
 
@@ -21,6 +23,7 @@ namespace {
 
 const int kExitFakeLeft = 3;    // a capture object or buffer was not released, or too often
 const int kExitBadArgument = 4;
+const int kExitDeviceRefused = 5;  // a second capture object on a device still held
 
 void Complain(const char* text) {
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
@@ -67,12 +70,17 @@ public:
         }
         fake.Uninstall();
 
-        char report[160];
-        std::snprintf(report, sizeof(report), "fake device: %d locks, %d live, %d released too often, %d used after release\n",
-                      fake.LockCalls(), fake.LiveObjects(), fake.OverReleases(), fake.UsesAfterRelease());
+        char report[200];
+        std::snprintf(report, sizeof(report),
+                      "fake device: %d locks, %d live, %d released too often, %d used after release, %d refused as "
+                      "still held\n",
+                      fake.LockCalls(), fake.LiveObjects(), fake.OverReleases(), fake.UsesAfterRelease(),
+                      fake.DeviceRefusals());
         Complain(report);
         if (fake.LiveObjects() != 0 || fake.OverReleases() != 0 || fake.UsesAfterRelease() != 0)
             m_exitCode = kExitFakeLeft;
+        else if (fake.DeviceRefusals() != 0)
+            m_exitCode = kExitDeviceRefused;
         return FALSE;
     }
 

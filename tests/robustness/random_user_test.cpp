@@ -1,14 +1,20 @@
 // A user who tries everything, in an order drawn from a fixed seed, against the real meter window
 // on the scripted capture device (fake_device_meter.exe), whose device opens (the one at start-up
 // among them) and buffer locks fail as each run draws: list entries clicked or reached with the
-// arrow keys, Reset Max, the info dialog opened and closed (OK, Escape, its close box), Escape
-// and Enter on the meter, both links (the stand-in browser records them), the window closed, and
-// all of it also while the program's boxes are up, which are answered at random moments.
+// arrow keys, the entry in use and the default device's entries chosen (again), Reset Max, the
+// info dialog opened and closed (OK, Escape, its close box), Escape and Enter on the meter, both
+// links (the stand-in browser records them), the window closed, and all of it also while the
+// program's boxes are up, which are answered at random moments.
 // After every run: the process ended with exit code 0 (no crash; every capture object and buffer
-// released exactly once), it answered within 1 s whenever no box was up and no close was under
-// way, and it was gone within 3 s of the close or of the last box answered after it.
+// released exactly once; none made for a device still held, which DirectSound may refuse), it
+// answered within 1 s whenever no box was up and no close was under way, and it was gone within
+// 3 s of the close or of the last box answered after it.
 // 200 actions, 5000 in the long version. A failing run prints its seed; QUORVEL_RANDOM_SEED=that
 // seed plays that run first.
+#include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -30,8 +36,34 @@ const unsigned kDefaultSeed = 20261209;
 const DWORD kAnswerMs = 1000;       // the window answers within this whenever no box is up
 const ULONGLONG kCloseMs = 3000;    // gone within this of the close or of the last box answered
 const ULONGLONG kRunLimitMs = 120000;
+const DWORD kSelectionAnswerMs = 500;  // beyond it the window is in its close pause: nothing is chosen
 
 bool IsInfoDialog(HWND dialog) { return GetDlgItem(dialog, IDC_INFO_TITLE) != nullptr; }
+// Told by the title the program gives its boxes, which a window keeps until it is destroyed: the
+// info dialog that is closing loses its controls first, and would read as a box by them.
+bool IsMessageBox(HWND dialog) { return WindowText(dialog) == "Quorvel"; }
+bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
+
+struct DeviceSearch {
+    GUID device;
+    std::string description;
+};
+
+BOOL CALLBACK FindDescription(LPGUID deviceId, LPCSTR description, LPCSTR, LPVOID context) {
+    auto* search = static_cast<DeviceSearch*>(context);
+    if (!deviceId || !IsEqualGUID(*deviceId, search->device)) return TRUE;
+    search->description = description ? description : "";
+    return FALSE;
+}
+
+// The description of the device the platform takes for the default one (in this session the
+// endpoint that follows the sound server's default source); empty when there is none.
+std::string DefaultDeviceDescription() {
+    DeviceSearch search = {GUID_NULL, ""};
+    if (FAILED(GetDeviceID(&DSDEVID_DefaultCapture, &search.device))) return "";
+    DirectSoundCaptureEnumerateA(FindDescription, &search);  // result deliberately ignored: not found stays empty
+    return search.description;
+}
 
 struct Tally {
     int actions = 0;
@@ -41,6 +73,8 @@ struct Tally {
     int infoOpened = 0;
     int linkClicks = 0;
     int linkClicksBeforeClose = 0;  // each of these must reach the browser
+    int rechoices = 0;     // of the device in use: its entry, or another entry of the same device
+    int rechoicesDuringCaptureBoxes = 0;  // ...while the capture thread's box holds its pass
 };
 
 class MeterRandomUser : public RobustMeterTest {
@@ -73,7 +107,7 @@ protected:
     std::vector<HWND> Boxes(HWND window) {
         std::vector<HWND> boxes;
         for (HWND dialog : meter.OtherDialogs())
-            if (dialog != window && !IsInfoDialog(dialog)) boxes.push_back(dialog);
+            if (dialog != window && IsMessageBox(dialog)) boxes.push_back(dialog);
         return boxes;
     }
     HWND InfoDialog() {
@@ -97,7 +131,13 @@ protected:
 
     void AnswerBox(HWND box) {
         Log("answer box: " + MessageBoxText(box));
-        ASSERT_TRUE(meter.PostClick(GetDlgItem(box, IDOK))) << "the box does not take the click";
+        HWND ok = GetDlgItem(box, IDOK);
+        // Only a box that is still up must take the click; the process's end is checked at its end.
+        if (!ok && Gone(box)) {
+            Log("the box has gone meanwhile");
+            return;
+        }
+        ASSERT_TRUE(meter.PostClick(ok)) << "the box does not take the click";
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000)) << "the box stays";
         m_lastAnswerAt = GetTickCount64();
         ++m_tally.boxesAnswered;
@@ -111,6 +151,73 @@ protected:
         Log("click the list at " + std::to_string(LOWORD(point)) + "," + std::to_string(HIWORD(point)));
         PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
         PostMessageA(list, WM_LBUTTONUP, 0, point);
+    }
+
+    // The list entry that is selected, which is the last one chosen; -1 when the window does not
+    // answer soon.
+    int SelectedEntry(HWND list) {
+        LRESULT selected = LB_ERR;
+        if (!SendWithin(list, LB_GETCURSEL, 0, 0, kSelectionAnswerMs, &selected)) return -1;
+        return (int)selected;
+    }
+    // The entries of the default device: the primary driver's (no id of its own) and the one the
+    // platform names by its own id.
+    const std::vector<int>& DefaultEntries(HWND list) {
+        if (!m_defaultEntries.empty()) return m_defaultEntries;
+        const std::string defaultDescription = DefaultDeviceDescription();
+        LRESULT count = 0;
+        if (!SendWithin(list, LB_GETCOUNT, 0, 0, kSelectionAnswerMs, &count)) return m_defaultEntries;
+        for (int entry = 0; entry < (int)count; ++entry) {
+            LRESULT id = 0;
+            bool primary = SendWithin(list, LB_GETITEMDATA, entry, 0, kSelectionAnswerMs, &id) && id == 0;
+            std::string text = ListEntryText(list, entry);
+            bool defaultEntry = primary || (!defaultDescription.empty() && text == defaultDescription);
+            std::printf("list entry %d: %s%s\n", entry, text.c_str(), defaultEntry ? " (the default device)" : "");
+            if (defaultEntry) m_defaultEntries.push_back(entry);
+        }
+        return m_defaultEntries;
+    }
+    bool IsDefaultEntry(HWND list, int entry) {
+        const std::vector<int>& defaults = DefaultEntries(list);
+        return std::find(defaults.begin(), defaults.end(), entry) != defaults.end();
+    }
+    // Whether the entry names the device in use: the default one until something is chosen in
+    // the run, then the selected entry's.
+    bool NamesDeviceInUse(HWND list, int entry, int selected) {
+        if (!m_chosen) return IsDefaultEntry(list, entry);
+        return entry == selected || (IsDefaultEntry(list, entry) && IsDefaultEntry(list, selected));
+    }
+    // As the list box tells a choice: the selection, then the notification, whether or not the
+    // selection changes.
+    void ChooseEntry(HWND window, HWND list, int entry, int selected, const std::string& what) {
+        bool inUse = NamesDeviceInUse(list, entry, selected);
+        Log(what + ": entry " + std::to_string(entry) + (inUse ? ", the device in use" : ""));
+        PostMessageA(list, LB_SETCURSEL, entry, 0);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list);
+        m_chosen = true;
+        if (!inUse) return;
+        ++m_tally.rechoices;
+        if (m_captureBoxUp) ++m_tally.rechoicesDuringCaptureBoxes;
+    }
+    void ChooseEntryInUse(HWND window, HWND list) {
+        int selected = SelectedEntry(list);
+        if (selected < 0) {
+            Log("the entry in use is not to be had now");
+            return;
+        }
+        // Until something is chosen, the default device is in use whatever entry is selected.
+        int entry = selected;
+        if (!m_chosen && !IsDefaultEntry(list, entry) && !DefaultEntries(list).empty()) entry = DefaultEntries(list)[0];
+        ChooseEntry(window, list, entry, selected, "choose the entry in use");
+    }
+    void ChooseDefaultEntry(HWND window, HWND list) {
+        int selected = SelectedEntry(list);
+        const std::vector<int>& defaults = DefaultEntries(list);
+        if (selected < 0 || defaults.empty()) {
+            Log("the default device's entry is not to be had now");
+            return;
+        }
+        ChooseEntry(window, list, defaults[Pick((int)defaults.size())], selected, "choose the default device's entry");
     }
 
     // A click is sure to be handled when nothing can end its window first.
@@ -127,19 +234,26 @@ protected:
     // One action drawn from those that make sense now.
     void Act(HWND window, const std::vector<HWND>& boxes, HWND info) {
         ++m_tally.actions;
+        DWORD windowThread = GetWindowThreadProcessId(window, nullptr);
+        m_captureBoxUp = std::any_of(boxes.begin(), boxes.end(),
+                                     [&](HWND box) { return GetWindowThreadProcessId(box, nullptr) != windowThread; });
         if (!boxes.empty() && Chance(35)) {
             ASSERT_NO_FATAL_FAILURE(AnswerBox(boxes[Pick((int)boxes.size())]));
             return;
         }
         HWND list = GetDlgItem(window, IDC_DEVICE_LIST);
-        switch (Pick(info ? 14 : 11)) {
+        switch (Pick(info ? 16 : 13)) {
             case 0:
-            case 1: ClickList(list); break;
+            case 1:
+                ClickList(list);
+                m_chosen = true;
+                break;
             case 2:
             case 3: {
                 UINT key = Chance(50) ? VK_DOWN : VK_UP;
                 Log(key == VK_DOWN ? "arrow down" : "arrow up");
                 meter.PressKey(list, key);
+                m_chosen = true;
                 break;
             }
             case 4:
@@ -178,7 +292,9 @@ protected:
                 Sleep(pause);
                 break;
             }
-            case 11:
+            case 11: ChooseEntryInUse(window, list); break;
+            case 12: ChooseDefaultEntry(window, list); break;
+            case 13:
                 // A close of the info dialog posted before the click ends it first.
                 ClickLink(GetDlgItem(info, IDC_INFO_LINK), "info dialog", false);
                 break;
@@ -204,7 +320,7 @@ protected:
     void Run(unsigned seed, int actions) {
         m_random.seed(seed);
         m_steps.clear();
-        m_closeAsked = m_maybeClosing = false;
+        m_closeAsked = m_maybeClosing = m_chosen = false;
         m_closeAt = m_lastAnswerAt = m_goneAfterMs = 0;
         m_runStart = GetTickCount64();
         std::string script = DrawScript();
@@ -260,7 +376,8 @@ protected:
         ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end after its window";
         Log("exit code " + std::to_string(exitCode));
         EXPECT_TRUE(m_closeAsked || m_maybeClosing) << "the program ended without being closed";
-        EXPECT_EQ(exitCode, 0u) << "3: capture objects or buffers not released exactly once; anything but 0 or 3: a crash";
+        EXPECT_EQ(exitCode, 0u) << "3: capture objects or buffers not released exactly once; 5: a capture object made "
+                                   "for a device still held; anything else: a crash";
         meter.EndForSure();
     }
 
@@ -273,6 +390,9 @@ protected:
     ULONGLONG m_closeAt = 0;
     ULONGLONG m_lastAnswerAt = 0;
     ULONGLONG m_goneAfterMs = 0;   // from the close, or the last box answered after it, to the window's end
+    bool m_chosen = false;         // a device chosen in this run: until then the default one is in use
+    bool m_captureBoxUp = false;   // a box of another thread than the window's, at the action
+    std::vector<int> m_defaultEntries;
 };
 
 }  // namespace
@@ -324,13 +444,18 @@ TEST_F(MeterRandomUser, NeverCrashesHangsOrStaysAfterAClose) {
     EXPECT_TRUE(browsers.Restore());
     EXPECT_TRUE(unmanaged.Restore());
 
-    std::printf("%d actions in %d runs, %llu ms: %d boxes answered, %d closes asked, %d info dialogs asked for, "
-                "%d link clicks (%d before a close), %zu addresses opened; the slowest close %llu ms\n",
-                m_tally.actions, m_tally.runs, tookMs, m_tally.boxesAnswered, m_tally.closesAsked, m_tally.infoOpened,
-                m_tally.linkClicks, m_tally.linkClicksBeforeClose, opened.size(), slowestCloseMs);
+    std::printf("%d actions in %d runs, %llu ms: %d boxes answered, %d re-choices of the device in use (%d while the "
+                "capture thread's box was up), %d closes asked, %d info dialogs asked for, %d link clicks (%d before "
+                "a close), %zu addresses opened; the slowest close %llu ms\n",
+                m_tally.actions, m_tally.runs, tookMs, m_tally.boxesAnswered, m_tally.rechoices,
+                m_tally.rechoicesDuringCaptureBoxes, m_tally.closesAsked, m_tally.infoOpened, m_tally.linkClicks,
+                m_tally.linkClicksBeforeClose, opened.size(), slowestCloseMs);
+    EXPECT_GT(m_tally.rechoices, 0) << "the device in use was never chosen again";
     RecordProperty("actions", m_tally.actions);
     RecordProperty("runs", m_tally.runs);
     RecordProperty("boxes_answered", m_tally.boxesAnswered);
+    RecordProperty("rechoices_in_use", m_tally.rechoices);
+    RecordProperty("rechoices_during_capture_boxes", m_tally.rechoicesDuringCaptureBoxes);
     RecordProperty("closes_asked", m_tally.closesAsked);
     RecordProperty("duration_ms", std::to_string(tookMs));
 }

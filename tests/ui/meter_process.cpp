@@ -96,8 +96,10 @@ int EndLeftoverPrograms() {
 
 std::string WindowText(HWND window) {
     char text[1024] = "";
-    GetWindowTextA(window, text, sizeof(text));  // another process's window: no message is sent
-    return text;
+    // Another process's window: no message is sent. A window gone meanwhile has no text, whatever
+    // the buffer was left holding.
+    int length = GetWindowTextA(window, text, sizeof(text));
+    return std::string(text, length > 0 && length < (int)sizeof(text) ? length : 0);
 }
 
 std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }

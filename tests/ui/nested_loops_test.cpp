@@ -82,6 +82,7 @@ protected:
         EXPECT_EQ(fake->LiveObjects(), 0) << "capture objects or buffers left";
         EXPECT_EQ(fake->OverReleases(), 0);
         EXPECT_EQ(fake->UsesAfterRelease(), 0);
+        EXPECT_EQ(fake->DeviceRefusals(), 0) << "a capture object was made for a device still held";
         EXPECT_FALSE(ThreadAlive(fake->LastPollingThread())) << "the capture thread outlived the window";
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}  // a WM_QUIT the loop passed on
@@ -132,6 +133,27 @@ protected:
         HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
         Send(list, LB_SETCURSEL, entry, 0, "LB_SETCURSEL");
         Send(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list, "a device choice");
+    }
+
+    // The same, posted: for a choice whose switch waits, so that this thread goes on meanwhile.
+    void PostChoice(HWND meter, int entry) {
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        if (!PostMessageA(list, LB_SETCURSEL, entry, 0) ||
+            !PostMessageA(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list))
+            DriverFailure("a choice cannot be posted");
+    }
+    // The entry whose item data the condition picks; -1 when none does.
+    int EntryWhere(HWND meter, const std::function<bool(const GUID*)>& wanted) {
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (int entry = 0; entry < count; ++entry)
+            if (wanted(reinterpret_cast<const GUID*>(SendMessageA(list, LB_GETITEMDATA, entry, 0)))) return entry;
+        return -1;
+    }
+    HWND FocusedControl() {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(m_windowThread, &info) ? info.hwndFocus : nullptr;
     }
 
     std::string FormatLine(HWND meter) {
@@ -235,9 +257,101 @@ TEST_F(MeterWindowNestedLoops, TheLastDeviceChosenDuringABoxIsTheOneOpen) {
     EXPECT_EQ(readouts, "L\t10 R\t20") << "capture runs on B";
 }
 
+// The capture thread's box holds its pass, and the pass the device in use, when the user chooses
+// that device's entries (the primary driver's, which names the default device, then the default
+// device's own). The switch waits for the pass to let go of the device, with the window working;
+// once the box is answered the entry chosen last is open, with no box of its own, and captures.
+TEST_F(MeterWindowNestedLoops, TheDeviceInUseChosenDuringACaptureBoxOpensOnceItIsFree) {
+    fake->script.lockResult = DSERR_INVALIDCALL;
+    fake->script.lockFailsFromCall = 3;
+    fake->script.lockFailsToCall = 3;
+    TestApp().HoldBoxes();
+    const GUID* chosenLast = nullptr;
+    const GUID* deviceSeen = nullptr;
+    int objectsMadeWhileWaiting = -1;
+    std::string readouts;
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter || !TestApp().WaitForBoxes(1, 5000)) {
+            DriverFailure("no box from the capture thread");
+            TestApp().ReleaseBoxes();
+            return;
+        }
+        GUID defaultDevice;
+        HRESULT found = GetDeviceID(&DSDEVID_DefaultCapture, &defaultDevice);
+        int primary = EntryWhere(meter, [](const GUID* id) { return id == nullptr; });
+        int own = EntryWhere(meter, [&](const GUID* id) {
+            return SUCCEEDED(found) && id && IsEqualGUID(*id, defaultDevice);
+        });
+        if (primary < 0 || own < 0) {
+            DriverFailure("the session's list has no entries of the default device");
+            TestApp().ReleaseBoxes();
+            Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+            return;
+        }
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        chosenLast = reinterpret_cast<const GUID*>(SendMessageA(list, LB_GETITEMDATA, own, 0));
+        int objectsMade = fake->CaptureObjectsCreated();
+        PostChoice(meter, primary);
+        PostChoice(meter, own);
+        // Both choices taken in while the first switch waits for the box.
+        DWORD_PTR selected = (DWORD_PTR)LB_ERR;
+        auto ownSelected = [&] {
+            return SendMessageTimeoutA(list, LB_GETCURSEL, 0, 0, SMTO_NORMAL, 3000, &selected) && (int)selected == own;
+        };
+        if (!WaitUntil(ownSelected, 3000)) DriverFailure("the window does not take the choices while the switch waits");
+        Sleep(100);
+        Send(meter, WM_NULL, 0, 0, "a message while the switch waits");
+        objectsMadeWhileWaiting = fake->CaptureObjectsCreated() - objectsMade;
+        TestApp().ReleaseBoxes();
+        WaitUntil([&] { return (deviceSeen = fake->LastDeviceId()) == chosenLast && fake->LiveObjects() == 2; }, 3000);
+        if (FakeCaptureBuffer* buffer = fake->CurrentBuffer()) buffer->FillFrames16(2560, 5120);
+        char left[32] = "", right[32] = "";
+        WaitUntil([&] {
+            GetDlgItemTextA(meter, IDC_VALUE_LEFT, left, sizeof(left));
+            GetDlgItemTextA(meter, IDC_VALUE_RIGHT, right, sizeof(right));
+            return std::string(left) == "L\t10" && std::string(right) == "R\t20";
+        }, 3000);
+        readouts = std::string(left) + " " + right;
+        Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+    });
+    RunMeter();
+    std::vector<std::string> boxes = TestApp().Texts();
+    ASSERT_FALSE(boxes.empty());
+    for (const std::string& box : boxes) EXPECT_TRUE(EndsWith(box, kLockFailed)) << box;
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(objectsMadeWhileWaiting, 0) << "no capture object while the pass still had the device";
+    EXPECT_EQ(deviceSeen, chosenLast) << "the device opened last is the one chosen last";
+    EXPECT_EQ(readouts, "L\t10 R\t20") << "capture runs on it";
+}
+
+// A selection notification with no entry selected (another program can send one) chooses
+// nothing: the engine is not touched, no box comes, and capture goes on.
+TEST_F(MeterWindowNestedLoops, ANotificationWithoutASelectionChangesNothing) {
+    int objectsMade = -1;
+    bool captureGoesOn = false;
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter) return;
+        HWND list = GetDlgItem(meter, IDC_DEVICE_LIST);
+        int objectsBefore = fake->CaptureObjectsCreated();
+        Send(list, LB_SETCURSEL, (WPARAM)-1, 0, "LB_SETCURSEL -1");
+        Send(meter, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_LIST, LBN_SELCHANGE), (LPARAM)list, "a notification");
+        objectsMade = fake->CaptureObjectsCreated() - objectsBefore;
+        int queries = fake->PositionQueries();
+        captureGoesOn = WaitUntil([&] { return fake->PositionQueries() >= queries + 5; }, 3000);
+        Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+    });
+    RunMeter();
+    EXPECT_EQ(objectsMade, 0) << "a device was opened";
+    EXPECT_EQ(TestApp().Texts(), std::vector<std::string>{});
+    EXPECT_TRUE(captureGoesOn);
+}
+
 // Closing while the capture thread holds its error box: the close waits for that thread with
-// the window's messages served. Whatever the user does meanwhile is answered at once and
-// touches neither the going engine nor the drawing contexts; the info dialog does not open.
+// the window's messages served, each pre-translated as in the modal loop (Tab moves the focus).
+// Whatever the user does meanwhile is answered at once and touches neither the going engine nor
+// the drawing contexts; the info dialog does not open.
 TEST_F(MeterWindowNestedLoops, HandlersDuringTheCloseWait) {
     fake->script.lockResult = DSERR_INVALIDCALL;
     fake->script.lockFailsFromCall = 3;
@@ -252,6 +366,13 @@ TEST_F(MeterWindowNestedLoops, HandlersDuringTheCloseWait) {
         }
         PostMessageA(meter, WM_CLOSE, 0, 0);
         Sleep(1500);  // past the close pause: the engine now waits for its thread
+        // The keyboard works as in the modal loop: Tab moves the focus on.
+        HWND focus = FocusedControl();
+        if (!focus) DriverFailure("no control has the focus");
+        PostMessageA(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        PostMessageA(focus, WM_KEYUP, VK_TAB, (LPARAM)0xC00F0001);
+        if (focus && !WaitUntil([&] { return FocusedControl() != focus; }, 3000))
+            DriverFailure("Tab does not move the focus while the close waits");
         Choose(meter, 1);
         Send(GetDlgItem(meter, IDC_RESET_MAX), BM_CLICK, 0, 0, "Reset Max");
         Send(meter, WM_TIMER, 1, 0, "a timer tick queued before the close");

@@ -1,11 +1,17 @@
-// The window framework's wrappers of controls and its modal dialogs, on real windows of this
-// process.
+// The window framework's wrappers of controls, its modal dialogs and the link button's tooltip,
+// on real windows of this process.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include "framework/afxdialog.h"
 #include "framework/afxlistbox.h"
 #include "framework/afxwnd.h"
 #include "res/resource.h"
+#include "tests/support/import_patch.h"
+#include "ui/link_button.h"
 
 // A control asked for as a plain window and then as a list box gets a wrapper of each kind; the
 // first pointer stays valid and is handed out again.
@@ -61,4 +67,64 @@ TEST(FrameworkWindow, ADialogEndedInItsInitialisationNeverShows) {
     ShowCountingDialog running(false);
     EXPECT_EQ(running.DoModal(), IDCANCEL);
     EXPECT_EQ(running.shown, 1);
+}
+
+namespace {
+
+#ifdef _WIN64
+const char kSetWindowLongPtr[] = "SetWindowLongPtrA";
+#else
+const char kSetWindowLongPtr[] = "SetWindowLongA";  // what SetWindowLongPtrA stands for here
+#endif
+
+LONG_PTR WINAPI RefuseSubclassing(HWND, int, LONG_PTR) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+}
+
+int g_toolTipsMade = 0;
+decltype(&CreateWindowExA) g_createWindowExA = nullptr;
+
+HWND WINAPI CountingCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
+                                    int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    if (!IS_INTRESOURCE(className) && lstrcmpiA(className, TOOLTIPS_CLASSA) == 0) ++g_toolTipsMade;
+    return g_createWindowExA(exStyle, className, name, style, x, y, width, height, parent, menu, instance, param);
+}
+
+BOOL CALLBACK CountToolTips(HWND window, LPARAM count) {
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof(className));
+    if (lstrcmpiA(className, TOOLTIPS_CLASSA) == 0) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int LiveToolTips() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountToolTips, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+}  // namespace
+
+// A link button whose tooltip window cannot be attached (subclassing refused) leaves no such
+// window behind, and does not make one again for every message it pre-translates.
+TEST(FrameworkWindow, ATooltipThatCannotBeAttachedIsNeitherLeftNorMadeAgain) {
+    CHButton button;
+    HWND window =
+        CreateWindowA("BUTTON", "link", WS_POPUP | BS_OWNERDRAW, 0, 0, 80, 16, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(button.SubclassWindow(window));
+    int before = LiveToolTips();
+    {
+        ImportPatch counting("user32.dll", "CreateWindowExA", reinterpret_cast<const void*>(CountingCreateWindowExA));
+        ImportPatch refusing("user32.dll", kSetWindowLongPtr, reinterpret_cast<const void*>(RefuseSubclassing));
+        ASSERT_TRUE(counting.Applied() && refusing.Applied());
+        g_createWindowExA = counting.Original<decltype(&CreateWindowExA)>();
+        g_toolTipsMade = 0;
+        button.SetToolTipText("visit homepage", TRUE);
+        MSG msg = {window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0, {5, 5}};
+        for (int i = 0; i < 20; ++i) button.PreTranslateMessage(&msg);
+    }
+    EXPECT_EQ(g_toolTipsMade, 1) << "made again and again";
+    EXPECT_EQ(LiveToolTips(), before) << "a tooltip window was left";
 }

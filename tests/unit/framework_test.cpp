@@ -5,6 +5,7 @@
 #include "framework/afxstring.h"
 #include "framework/afxthread.h"
 #include "framework/afxwinapp.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/recording_app.h"
 #include "tests/support/threads.h"
 
@@ -75,6 +76,11 @@ UINT EndsItself(LPVOID) {
     AfxEndThread(9);
 }
 
+DWORD WINAPI FailResumeThread(HANDLE) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return (DWORD)-1;
+}
+
 }  // namespace
 
 TEST(FrameworkThread, ThreadObjectsDeleteThemselves) {
@@ -106,5 +112,21 @@ TEST(FrameworkThread, ThreadObjectsDeleteThemselves) {
     EXPECT_EQ(code, 9u);
     CloseHandle(copy);
     EXPECT_TRUE(WaitUntil([&] { return CountProcessThreads() <= baseline; }, 2000));
+    CloseHandle(g_threadRan);
+}
+
+// A thread that cannot be resumed is told like one that could not be made, and nothing of it
+// stays: no suspended thread (nor its object and handle).
+TEST(FrameworkThread, AThreadThatCannotBeResumedLeavesNothing) {
+    g_threadRan = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(g_threadRan, nullptr);
+    int baseline = CountProcessThreads();
+    {
+        ImportPatch failing("kernel32.dll", "ResumeThread", reinterpret_cast<const void*>(FailResumeThread));
+        ASSERT_TRUE(failing.Applied());
+        EXPECT_EQ(AfxBeginThread(RecordParam, nullptr), nullptr);
+    }
+    EXPECT_EQ(CountProcessThreads(), baseline) << "a suspended thread was left";
+    EXPECT_EQ(WaitForSingleObject(g_threadRan, 100), (DWORD)WAIT_TIMEOUT) << "it never ran";
     CloseHandle(g_threadRan);
 }
