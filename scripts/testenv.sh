@@ -140,13 +140,13 @@ case "$command" in
     ;;
   restart-sound)
     # The same server at the same address; the display and env.sh stay as they are.
+    [[ "$(cat "$dir/server" 2>/dev/null)" == pulseaudio ]] ||
+      { echo "testenv: restart-sound is for PulseAudio sessions" >&2; exit 1; }
     if [[ -f "$dir/pulse.pid" ]]; then
       old=$(cat "$dir/pulse.pid")
       [[ "$(cat "/proc/$old/comm" 2>/dev/null)" == pulseaudio ]] && kill -KILL "$old" 2>/dev/null || true
       rm -f "$dir/pulse.pid"
     fi
-    [[ "$(cat "$dir/server" 2>/dev/null)" == pulseaudio ]] ||
-      { echo "testenv: restart-sound is for PulseAudio sessions" >&2; exit 1; }
     start_sound
     echo "testenv: sound server $dir/xdg/pulse/native started again"
     ;;
