@@ -156,6 +156,19 @@ protected:
         return GetGUIThreadInfo(m_windowThread, &info) ? info.hwndFocus : nullptr;
     }
 
+    // Fills the current capture buffer with a signal of levels 10 and 20, and gives the two
+    // readouts once they show it (or as they are after 3 s): "L\t10 R\t20" when capture runs.
+    std::string ReadoutsOfASignal(HWND meter) {
+        if (FakeCaptureBuffer* buffer = fake->CurrentBuffer()) buffer->FillFrames16(2560, 5120);
+        char left[32] = "", right[32] = "";
+        WaitUntil([&] {
+            GetDlgItemTextA(meter, IDC_VALUE_LEFT, left, sizeof(left));
+            GetDlgItemTextA(meter, IDC_VALUE_RIGHT, right, sizeof(right));
+            return std::string(left) == "L\t10" && std::string(right) == "R\t20";
+        }, 3000);
+        return std::string(left) + " " + right;
+    }
+
     std::string FormatLine(HWND meter) {
         char text[64] = "";
         GetDlgItemTextA(meter, IDC_FORMAT_NAME, text, sizeof(text));
@@ -236,14 +249,7 @@ TEST_F(MeterWindowNestedLoops, TheLastDeviceChosenDuringABoxIsTheOneOpen) {
         deviceSeen = fake->LastDeviceId();
         formatLine = FormatLine(meter);
         liveObjects = fake->LiveObjects();
-        if (FakeCaptureBuffer* buffer = fake->CurrentBuffer()) buffer->FillFrames16(2560, 5120);
-        char left[32] = "", right[32] = "";
-        WaitUntil([&] {
-            GetDlgItemTextA(meter, IDC_VALUE_LEFT, left, sizeof(left));
-            GetDlgItemTextA(meter, IDC_VALUE_RIGHT, right, sizeof(right));
-            return std::string(left) == "L\t10" && std::string(right) == "R\t20";
-        }, 3000);
-        readouts = std::string(left) + " " + right;
+        readouts = ReadoutsOfASignal(meter);
         Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
     });
     RunMeter();
@@ -305,14 +311,7 @@ TEST_F(MeterWindowNestedLoops, TheDeviceInUseChosenDuringACaptureBoxOpensOnceItI
         objectsMadeWhileWaiting = fake->CaptureObjectsCreated() - objectsMade;
         TestApp().ReleaseBoxes();
         WaitUntil([&] { return (deviceSeen = fake->LastDeviceId()) == chosenLast && fake->LiveObjects() == 2; }, 3000);
-        if (FakeCaptureBuffer* buffer = fake->CurrentBuffer()) buffer->FillFrames16(2560, 5120);
-        char left[32] = "", right[32] = "";
-        WaitUntil([&] {
-            GetDlgItemTextA(meter, IDC_VALUE_LEFT, left, sizeof(left));
-            GetDlgItemTextA(meter, IDC_VALUE_RIGHT, right, sizeof(right));
-            return std::string(left) == "L\t10" && std::string(right) == "R\t20";
-        }, 3000);
-        readouts = std::string(left) + " " + right;
+        readouts = ReadoutsOfASignal(meter);
         Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
     });
     RunMeter();
