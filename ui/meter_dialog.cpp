@@ -38,7 +38,8 @@ CMeterDialog::CMeterDialog(CWnd* parent)
     : CDialog(IDD_METER, parent), m_engine(nullptr), m_blockSize(0), m_deviceList(nullptr),
       m_deviceId(nullptr), m_maxLeft(0), m_maxRight(0), m_requestedFormat(0), m_bars(),
       m_colours(), m_barGeometry(), m_barDC(), m_stripWidth(0), m_stripHeight(0),
-      m_stripDC(nullptr), m_activityMarks(), m_engineBusy(false), m_infoDialog(nullptr), m_switchAsked(false),
+      m_stripDC(nullptr), m_activityMarks(), m_valueLeft(nullptr), m_maxLeftText(nullptr), m_valueRight(nullptr),
+      m_maxRightText(nullptr), m_engineBusy(false), m_infoDialog(nullptr), m_switchAsked(false),
       m_closeAsked(false), m_closing(false) {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     m_linkCursor = AfxGetApp()->LoadCursor(IDC_LINK_CURSOR);
@@ -115,6 +116,11 @@ void CMeterDialog::SetUpDrawing() {
     m_stripHeight = rect.Height();
     for (int bar = kLeftBar; bar <= kRightBar; ++bar) m_barDC[bar] = new CClientDC(GetDlgItem(kBars[bar]));
     m_stripDC = new CClientDC(GetDlgItem(IDC_ACTIVITY));
+    // Held for every tick: a lookup by id costs Wine a server request per readout and tick.
+    m_valueLeft = GetDlgItem(IDC_VALUE_LEFT);
+    m_maxLeftText = GetDlgItem(IDC_MAX_LEFT);
+    m_valueRight = GetDlgItem(IDC_VALUE_RIGHT);
+    m_maxRightText = GetDlgItem(IDC_MAX_RIGHT);
 }
 
 void CMeterDialog::ShowFormatName(DWORD formatCode) {
@@ -131,18 +137,18 @@ void CMeterDialog::OnTimer(UINT_PTR id) {
     LONG right = m_engine->GetLevel(1);
     CString text;
     text.Format("L\t%ld", (long)left);
-    SetDlgItemText(IDC_VALUE_LEFT, text);
+    m_valueLeft->SetWindowText(text);
     if (left >= m_maxLeft) {
         m_maxLeft = left;
         text.Format("L max\t%ld", (long)left);
-        SetDlgItemText(IDC_MAX_LEFT, text);
+        m_maxLeftText->SetWindowText(text);
     }
     text.Format("R\t%ld", (long)right);
-    SetDlgItemText(IDC_VALUE_RIGHT, text);
+    m_valueRight->SetWindowText(text);
     if (right >= m_maxRight) {
         m_maxRight = right;
         text.Format("R max\t%ld", (long)right);
-        SetDlgItemText(IDC_MAX_RIGHT, text);
+        m_maxRightText->SetWindowText(text);
     }
     DrawLevelBars(left, right, m_maxLeft, m_maxRight);
     CDialog::OnTimer(id);

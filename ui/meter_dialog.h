@@ -73,6 +73,11 @@ private:
     LONG m_stripHeight;
     CClientDC* m_stripDC;
     DWORD m_activityMarks[4];
+    // The four readouts' controls, owned by the dialog's control wrappers.
+    CWnd* m_valueLeft;
+    CWnd* m_maxLeftText;
+    CWnd* m_valueRight;
+    CWnd* m_maxRightText;
 
     HICON m_hIcon;
     HCURSOR m_linkCursor;

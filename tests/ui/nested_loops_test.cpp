@@ -43,6 +43,31 @@ int WINAPI CountingReleaseDC(HWND window, HDC context) {
     return released;
 }
 
+// Controls looked up by id, and texts written, on the window's thread.
+std::atomic<int> g_lookups{0};
+std::atomic<int> g_textsWritten{0};
+std::atomic<DWORD> g_countedThread{0};
+decltype(&GetDlgItem) g_getDlgItem = nullptr;
+decltype(&SetDlgItemTextA) g_setDlgItemText = nullptr;
+decltype(&SetWindowTextA) g_setWindowText = nullptr;
+
+bool OnCountedThread() { return GetCurrentThreadId() == g_countedThread; }
+
+HWND WINAPI CountingGetDlgItem(HWND dialog, int id) {
+    if (OnCountedThread()) ++g_lookups;
+    return g_getDlgItem(dialog, id);
+}
+
+BOOL WINAPI CountingSetDlgItemText(HWND dialog, int id, LPCSTR text) {
+    if (OnCountedThread()) ++g_lookups;
+    return g_setDlgItemText(dialog, id, text);
+}
+
+BOOL WINAPI CountingSetWindowText(HWND window, LPCSTR text) {
+    if (OnCountedThread()) ++g_textsWritten;
+    return g_setWindowText(window, text);
+}
+
 uintptr_t __cdecl FailBeginThreadEx(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*) {
     return 0;  // as when no thread can be made
 }
@@ -401,4 +426,33 @@ TEST_F(MeterWindowNestedLoops, QuitEndsCaptureToo) {
     INT_PTR result = RunMeter();
     EXPECT_NE(result, -1) << "taken for a window that could not be made";
     EXPECT_EQ(result, IDABORT);
+}
+
+// The readouts are written on every tick through the controls held since start: under Wine a
+// lookup by id costs a server request per readout and tick, a fifth of the window's work.
+TEST_F(MeterWindowNestedLoops, TicksWriteTheReadoutsWithoutLookingThemUp) {
+    ImportPatch getDlgItem{"user32.dll", "GetDlgItem", reinterpret_cast<const void*>(CountingGetDlgItem)};
+    ImportPatch setDlgItemText{"user32.dll", "SetDlgItemTextA", reinterpret_cast<const void*>(CountingSetDlgItemText)};
+    ImportPatch setWindowText{"user32.dll", "SetWindowTextA", reinterpret_cast<const void*>(CountingSetWindowText)};
+    ASSERT_TRUE(getDlgItem.Applied() && setDlgItemText.Applied() && setWindowText.Applied());
+    g_getDlgItem = getDlgItem.Original<decltype(&GetDlgItem)>();
+    g_setDlgItemText = setDlgItemText.Original<decltype(&SetDlgItemTextA)>();
+    g_setWindowText = setWindowText.Original<decltype(&SetWindowTextA)>();
+    g_countedThread = m_windowThread;
+    int lookups = -1, texts = -1;
+    Meanwhile([&] {
+        HWND meter = WaitForShownMeter();
+        if (!meter) return;
+        if (ReadoutsOfASignal(meter) != "L\t10 R\t20") DriverFailure("the readouts do not show the signal");
+        g_lookups = 0;
+        g_textsWritten = 0;
+        Sleep(500);  // about ten ticks, four readouts each
+        lookups = g_lookups;
+        texts = g_textsWritten;
+        Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+    });
+    RunMeter();
+    g_countedThread = 0;
+    EXPECT_GE(texts, 20) << "the ticks wrote the readouts";
+    EXPECT_EQ(lookups, 0) << "controls looked up by id while the meter ticked";
 }
