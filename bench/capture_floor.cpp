@@ -2,16 +2,20 @@
 // DirectSound as the meter does (a looping buffer of two halves of 1024 frames), polls it about
 // every 10 ms and copies each completed half. No window, no measurement, no allocation per half.
 //   capture_floor SECONDS [--format 1S16|4S16|48S16|96S16] [--sleep] [--steps] [--stats]
-//   capture_floor SECONDS --reopen   opens, starts, stops and releases the device over and over,
-//                                    printing "reopened N" after each round (for memory growth)
+//   capture_floor SECONDS --reopen [--main-thread] [--default-device]
+//            does what a device switch of the meter does to DirectSound, round after round: opens
+//            the next of the capture devices by its id, polls and copies its halves for 0.1 s on a
+//            thread started for the round and ended with it, then stops and releases the device;
+//            prints "devices N" first and "reopened N" after each round (for memory growth).
+//            --main-thread polls on the main thread instead, --default-device opens only the
+//            default device: the loop without one of the steps
 // --sleep  paces with Sleep instead of a timed wait on an event that is never set
 // --steps  prints "step UNIX_SECONDS LEVEL" for every half that turns loud after a quiet one
 // --stats  prints how far apart the polls were and how far the capture position moved
 // At the end it prints key=value lines: halves copied and halves the device captured after the
 // first second, and the process's CPU seconds.
 #include <windows.h>
-#include <mmsystem.h>
-#include <dsound.h>
+#include <process.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,33 +25,16 @@
 
 #include "bench/bench_clock.h"
 #include "bench/bench_formats.h"
-#include "capture/buffer_halves.h"
+#include "bench/floor_capture.h"
 #include "capture/capture_formats.h"
-#include "capture/capture_pacing.h"
+#include "capture/channel_levels.h"
 
 namespace {
 
-const DWORD kBlockFrames = 1024;
 const double kWarmUpSeconds = 1.0;
+const double kRoundSeconds = 0.1;  // of capture per reopening round
 const LONG kLoudLevel = 100;  // of 255: a step from silence to a loud tone
 const LONG kQuietLevel = 10;
-
-bool Check(HRESULT result, const char* what) {
-    if (SUCCEEDED(result)) return true;
-    std::fprintf(stderr, "capture_floor: %s failed: 0x%08lx\n", what, (unsigned long)result);
-    return false;
-}
-
-// Peak-to-peak of the left channel on the meter's scale, for --steps only.
-LONG LeftLevel(const BYTE* data, DWORD bytes) {
-    LONG low = 0, high = 0;
-    for (DWORD i = 0; i + 4 <= bytes; i += 4) {
-        LONG value = (SHORT)(data[i] | (data[i + 1] << 8));
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    return (high - low) / 256;
-}
 
 double Percentile(std::vector<double> values, double p) {
     if (values.empty()) return 0;
@@ -56,46 +43,73 @@ double Percentile(std::vector<double> values, double p) {
     return values[index];
 }
 
-}  // namespace
-
-// One round of what a device switch does to DirectSound: open, start, capture a little, release.
-bool ReopenOnce(DWORD formatCode) {
-    IDirectSoundCapture* capture = nullptr;
-    if (!Check(CoCreateInstance(CLSID_DirectSoundCapture, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSoundCapture,
-                                reinterpret_cast<void**>(&capture)), "CoCreateInstance"))
-        return false;
-    bool ok = Check(capture->Initialize(&DSDEVID_DefaultCapture), "Initialize");
-    WAVEFORMATEX format = MakeWaveFormat(formatCode);
-    DSCBUFFERDESC desc = {};
-    desc.dwSize = sizeof(desc);
-    desc.dwBufferBytes = 2 * kBlockFrames * format.nBlockAlign;
-    desc.lpwfxFormat = &format;
-    IDirectSoundCaptureBuffer* buffer = nullptr;
-    ok = ok && Check(capture->CreateCaptureBuffer(&desc, &buffer, nullptr), "CreateCaptureBuffer");
-    if (ok) {
-        buffer->Start(DSCBSTART_LOOPING);
-        Sleep(100);
-        buffer->Stop();
-        buffer->Release();
-    }
-    capture->Release();
-    return ok;
+// GUID_NULL stands for the null id of the primary capture driver, which opens the default device.
+BOOL CALLBACK AddDevice(LPGUID deviceId, LPCSTR, LPCSTR, LPVOID context) {
+    static_cast<std::vector<GUID>*>(context)->push_back(deviceId ? *deviceId : GUID_NULL);
+    return TRUE;
 }
+
+unsigned __stdcall PollForARound(void* param) {
+    auto* capture = static_cast<FloorCapture*>(param);
+    FloorPacing pacing(false);
+    double until = CounterSeconds() + kRoundSeconds;
+    while (CounterSeconds() < until) {
+        pacing.Wait();
+        pacing.PollDone(PollFloorCapture(capture));
+    }
+    return 0;
+}
+
+int Reopen(double seconds, DWORD formatCode, bool onMainThread, bool defaultDevice) {
+    std::vector<GUID> devices;
+    if (defaultDevice) devices.push_back(DSDEVID_DefaultCapture);
+    else if (FAILED(DirectSoundCaptureEnumerateA(AddDevice, &devices)) || devices.empty()) {
+        std::fprintf(stderr, "capture_floor: no capture devices\n");
+        return 1;
+    }
+    std::printf("devices %lu\n", (unsigned long)devices.size());
+    double until = CounterSeconds() + seconds;
+    for (unsigned long round = 1; CounterSeconds() < until; ++round) {
+        const GUID& id = devices[round % devices.size()];
+        FloorCapture capture;
+        if (!OpenFloorCapture(IsEqualGUID(id, GUID_NULL) ? nullptr : &id, formatCode, &capture)) return 1;
+        if (onMainThread) {
+            PollForARound(&capture);
+        } else {
+            // As the meter's capture thread: started by the C runtime, so that its share goes too.
+            HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, PollForARound, &capture, 0, nullptr));
+            if (!thread) {
+                std::fprintf(stderr, "capture_floor: no thread for round %lu\n", round);
+                return 1;
+            }
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+        CloseFloorCapture(&capture);
+        std::printf("reopened %lu\n", round);
+    }
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: capture_floor SECONDS [--format 4S16] [--sleep] [--steps] [--stats]\n");
+        std::fprintf(stderr, "usage: capture_floor SECONDS [--format 4S16] [--sleep] [--steps] [--stats] | "
+                             "SECONDS --reopen [--main-thread] [--default-device]\n");
         return 2;
     }
     double seconds = std::atof(argv[1]);
     DWORD formatCode = WAVE_FORMAT_4S16;
-    bool useSleep = false, steps = false, stats = false, reopen = false;
+    bool useSleep = false, steps = false, stats = false, reopen = false, mainThread = false, defaultDevice = false;
     for (int i = 2; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--format") && i + 1 < argc) formatCode = ParseStereo16Format(argv[++i]);
         else if (!std::strcmp(argv[i], "--sleep")) useSleep = true;
         else if (!std::strcmp(argv[i], "--steps")) steps = true;
         else if (!std::strcmp(argv[i], "--stats")) stats = true;
         else if (!std::strcmp(argv[i], "--reopen")) reopen = true;
+        else if (!std::strcmp(argv[i], "--main-thread")) mainThread = true;
+        else if (!std::strcmp(argv[i], "--default-device")) defaultDevice = true;
         else formatCode = 0;
     }
     if (formatCode == 0 || seconds <= kWarmUpSeconds) {
@@ -105,42 +119,12 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     CoInitialize(nullptr);  // result deliberately ignored: creation below tells
-    if (reopen) {
-        double until = CounterSeconds() + seconds;
-        for (unsigned long round = 1; CounterSeconds() < until; ++round) {
-            if (!ReopenOnce(formatCode)) return 1;
-            std::printf("reopened %lu\n", round);
-            std::fflush(stdout);
-        }
-        return 0;
-    }
-    IDirectSoundCapture* capture = nullptr;
-    if (!Check(CoCreateInstance(CLSID_DirectSoundCapture, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSoundCapture,
-                                reinterpret_cast<void**>(&capture)), "CoCreateInstance"))
-        return 1;
-    if (!Check(capture->Initialize(&DSDEVID_DefaultCapture), "Initialize")) return 1;
-    DSCCAPS caps = {};
-    caps.dwSize = sizeof(caps);
-    if (!Check(capture->GetCaps(&caps), "GetCaps")) return 1;
-    if ((caps.dwFormats & formatCode) != formatCode) {
-        std::fprintf(stderr, "capture_floor: the device lacks %s\n", (const char*)FormatDisplayName(formatCode));
-        return 1;
-    }
-    WAVEFORMATEX format = MakeWaveFormat(formatCode);
-    DWORD bufferSize = 2 * kBlockFrames * format.nBlockAlign;
-    DSCBUFFERDESC desc = {};
-    desc.dwSize = sizeof(desc);
-    desc.dwBufferBytes = bufferSize;
-    desc.lpwfxFormat = &format;
-    IDirectSoundCaptureBuffer* buffer = nullptr;
-    if (!Check(capture->CreateCaptureBuffer(&desc, &buffer, nullptr), "CreateCaptureBuffer")) return 1;
-    if (!Check(buffer->Start(DSCBSTART_LOOPING), "Start")) return 1;
-
-    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const DWORD half = bufferSize / 2;
-    std::vector<BYTE> copy(half);
-    int nextHalf = 0;
-    DWORD timeout = kPollPeriodMs;
+    if (reopen) return Reopen(seconds, formatCode, mainThread, defaultDevice);
+    FloorCapture capture;
+    if (!OpenFloorCapture(&DSDEVID_DefaultCapture, formatCode, &capture)) return 1;
+    const WAVEFORMATEX& format = capture.format;
+    const DWORD bufferSize = capture.bufferSize, half = bufferSize / 2;
+    FloorPacing pacing(useSleep);
     unsigned long counted = 0, polls = 0;
     bool wasQuiet = true;
     std::vector<double> pollGaps, positionMoves, captureLeads;
@@ -151,13 +135,11 @@ int main(int argc, char** argv) {
     double start = CounterSeconds();
     double countFrom = start + kWarmUpSeconds, end = start + seconds;
     for (;;) {
-        if (useSleep) Sleep(timeout);
-        else WaitForSingleObject(never, timeout);
+        pacing.Wait();
         double now = CounterSeconds();
         if (now >= end) break;
-        DWORD t0 = timeGetTime();
-        DWORD capturePosition = 0, readPosition = 0;
-        buffer->GetCurrentPosition(&capturePosition, &readPosition);  // result deliberately ignored: as the meter
+        bool copied = PollFloorCapture(&capture);
+        DWORD capturePosition = capture.capturePosition, readPosition = capture.readPosition;
         if (stats && now >= countFrom) {
             if (lastPoll != 0) pollGaps.push_back((now - lastPoll) * 1000);
             if (capturePosition != lastPosition) {
@@ -169,31 +151,18 @@ int main(int argc, char** argv) {
         lastPoll = now;
         lastPosition = capturePosition;
         ++polls;
-        if (!IsHalfComplete(nextHalf, half, capturePosition, readPosition)) {
-            timeout = kPollPeriodMs;
-            continue;
-        }
-        void *region1 = nullptr, *region2 = nullptr;
-        DWORD length1 = 0, length2 = 0;
-        if (SUCCEEDED(buffer->Lock(nextHalf * half, half, &region1, &length1, &region2, &length2, 0))) {
-            std::memcpy(copy.data(), region1, std::min(length1, half));
-            buffer->Unlock(region1, length1, region2, length2);
-        }
-        nextHalf = 1 - nextHalf;
-        if (now >= countFrom) ++counted;
-        if (steps) {
-            LONG level = LeftLevel(copy.data(), half);
+        if (copied && now >= countFrom) ++counted;
+        if (copied && steps) {
+            LONG level = MeasureBlockLevels(capture.half.data(), (DWORD)capture.half.size(), format).left;
             if (wasQuiet && level >= kLoudLevel) std::printf("step %.6f %ld\n", UnixSeconds(), (long)level);
             if (level <= kQuietLevel) wasQuiet = true;
             else if (level >= kLoudLevel) wasQuiet = false;
         }
-        timeout = NextPollTimeout(t0, timeGetTime());
+        pacing.PollDone(copied);
     }
     double counting = CounterSeconds() - countFrom;
-    double captured = counting * format.nSamplesPerSec / kBlockFrames;
-    buffer->Stop();
-    buffer->Release();
-    capture->Release();
+    double captured = counting * format.nSamplesPerSec / (half / format.nBlockAlign);
+    CloseFloorCapture(&capture);  // the format stays for the figures below
 
     std::printf("format=%s\n", (const char*)FormatDisplayName(formatCode));
     std::printf("seconds=%.3f\n", counting);

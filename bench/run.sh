@@ -5,17 +5,22 @@
 # sink's monitor is the default capture source, see scripts/testenv.sh), each build in a Wine
 # prefix of the benchmark's own, with the same tone played into the sink throughout. The session
 # is stopped at the end, also on failure. The first build is measured in full; each further one
-# (the i686 build) beside it in the same runs: CPU of meter and floor, block coverage at 44.1 and
-# 96 kHz, latency of the meter. A 32-bit build on a machine that cannot run 32-bit programs is
-# not measured, and the report says why. Raw data go to FIRST_BUILD_DIR/bench/data/BUILD, the
-# report to bench/results.md.
+# (the i686 build) beside it in the same runs: CPU of meter and both floors, block coverage at
+# 44.1 and 96 kHz, latency of the meter. Where the kernel runs 32-bit programs but 32-bit Wine
+# cannot be installed here, the whole bench runs in a Debian root of this machine's release
+# (scripts/root.sh), so that both builds run under one Wine; a 32-bit build on a machine that
+# cannot run 32-bit programs at all is not measured, and the report says why. Raw data go to
+# FIRST_BUILD_DIR/bench/data/BUILD, the report to bench/results.md.
 #
 #   BENCH_SOAK_MINUTES      length of the memory and handle run (default 30)
 #   BENCH_RUNS              repetitions of the CPU, coverage and speed measurements (default 3)
 #   BENCH_CPU_SECONDS       length of each CPU window (default 30)
 #   BENCH_COVERAGE_SECONDS  length of each block coverage run (default 30)
 #   BENCH_LATENCY_STEPS     steps of the latency measurement (default 30)
-#   BENCH_PARTS             which parts to run (default "speed cpu coverage latency soak")
+#   BENCH_PARTS             which parts to run (default "speed cpu coverage latency soak"); the part
+#                           "experiments" adds CPU conditions that take the meter apart (minimized,
+#                           with X resources, its engine alone, the floor paced by Sleep) and block
+#                           coverage at 11.025 and 48 kHz
 #   BENCH_RESULTS           where the report goes (default bench/results.md)
 set -euo pipefail
 
@@ -24,6 +29,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 # shellcheck source=scripts/wine-loader.sh
 . "$root/scripts/wine-loader.sh"
+for dir in "$@"; do
+  if [[ "$(pe_arch "$dir/app/Quorvel.exe")" == i386 ]] && release=$("$root/scripts/root.sh" i686-release) &&
+    [[ -n "$release" ]]; then
+    echo "bench: 32-bit Wine is missing here; the whole bench runs in a Debian $release root"
+    exec "$root/scripts/root.sh" bench "$release"
+  fi
+done
 soak_minutes=${BENCH_SOAK_MINUTES:-30}
 runs=${BENCH_RUNS:-3}
 cpu_seconds=${BENCH_CPU_SECONDS:-30}
@@ -43,7 +55,7 @@ for dir in "$@"; do
   dir=$(cd "$dir" && pwd)
   name=$(basename "$dir")
   for file in "$dir/app/Quorvel.exe" "$dir/tests/meter_probe.exe" "$dir/bench/capture_floor.exe" \
-              "$dir/bench/block_coverage.exe" "$dir/bench/level_speed.exe" "$dir/bench/meter_watch.exe"; do
+              "$dir/bench/window_floor.exe" "$dir/bench/block_coverage.exe" "$dir/bench/level_speed.exe" "$dir/bench/meter_watch.exe"; do
     [[ -f "$file" ]] || { echo "bench: $file is missing; run make build first" >&2; exit 1; }
   done
   if [[ "$(pe_arch "$dir/app/Quorvel.exe")" == i386 ]] && ! reason=$("$root/scripts/runs-32bit.sh"); then
@@ -170,11 +182,15 @@ close_meter() {
 # ---- Machine.
 {
   echo "date=$(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo "started=$(date +%s)"
+  echo "where=${QUORVEL_ROOT:+a Debian $QUORVEL_ROOT root (scripts/root.sh) on }$(. /etc/os-release && echo "$PRETTY_NAME")"
   echo "nproc=$(nproc)"
   echo "cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
   echo "kernel=$(uname -r)"
-  # Not plain `wine`: with 32-bit Wine installed that is the 32-bit loader, which may not run here.
-  echo "wine=$("$(wine_loader "${build_dirs[$first]}/app/Quorvel.exe")" --version 2>/dev/null | tail -1)"
+  # Each build's own loader: with 32-bit Wine installed plain `wine` is the 32-bit one.
+  for name in "${builds[@]}"; do
+    echo "wine_$name=$("$(wine_loader "${build_dirs[$name]}/app/Quorvel.exe")" --version 2>/dev/null | tail -1)"
+  done
   echo "pavumeter=$(dpkg-query -W -f='${Version}' pavumeter 2>/dev/null)"
   echo "pulseaudio=$(pulseaudio --version 2>/dev/null | head -1)"
   echo "memory=$(free -h | awk '/^Mem:/ {print $2}')"
@@ -183,6 +199,7 @@ close_meter() {
   echo "cpu_seconds=$cpu_seconds"
   echo "coverage_seconds=$coverage_seconds"
   echo "builds=${builds[*]}"
+  echo "parts=$parts"
   for line in "${not_measured[@]}"; do echo "not_measured_$line"; done
   echo "load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)"
 } >"$data/machine.txt"
@@ -223,12 +240,12 @@ cpu_condition() {  # CONDITION RUN
       close_meter
       [[ $condition == meter_xresources ]] && xprop -root -remove RESOURCE_MANAGER
       ;;
-    floor | floor_sleep)
-      if [[ $condition == floor ]]; then
-        start_wine_bg "$programs/capture_floor.exe" "$length"
-      else
-        start_wine_bg "$programs/capture_floor.exe" "$length" --sleep
-      fi
+    floor | floor_sleep | window_floor)
+      case $condition in
+        floor) start_wine_bg "$programs/capture_floor.exe" "$length" ;;
+        floor_sleep) start_wine_bg "$programs/capture_floor.exe" "$length" --sleep ;;
+        window_floor) start_wine_bg "$programs/window_floor.exe" "$length" ;;
+      esac
       pid=$last_pid
       sleep "$warm_up"
       cpu_window "$condition" "$run" "$pid"
@@ -268,6 +285,7 @@ trace_requests() {  # CONDITION
   case "$condition" in
     meter | meter_xresources) start_meter; pid=$meter_pid ;;
     floor) start_wine_bg "$programs/capture_floor.exe" 60; pid=$last_pid ;;
+    window_floor) start_wine_bg "$programs/window_floor.exe" 60; pid=$last_pid ;;
     idle) pid= ;;
   esac
   sleep "$warm_up"
@@ -280,7 +298,7 @@ trace_requests() {  # CONDITION
   to=$(stat -c %s "$trace")
   case "$condition" in
     meter | meter_xresources) close_meter ;;
-    floor) kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true ;;
+    floor | window_floor) kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true ;;
   esac
   [[ $condition == meter_xresources ]] && xprop -root -remove RESOURCE_MANAGER
   # Requests, not their replies: "0110: get_message( ..." but not "0110: get_message() = ...".
@@ -300,12 +318,14 @@ EOF
   sleep 3
 }
 
-# The conditions as BUILD:CONDITION: every one for the first build, meter and floor for the others.
+# The conditions as BUILD:CONDITION: every one for the first build, meter and floors for the others.
+experiments=
+[[ " $parts " == *" experiments "* ]] && experiments=yes
 conditions=()
-for condition in meter floor pavumeter idle meter_minimized meter_xresources engine floor_sleep; do
+for condition in meter floor window_floor pavumeter idle ${experiments:+meter_minimized meter_xresources engine floor_sleep}; do
   conditions+=("$first:$condition")
 done
-for name in "${builds[@]:1}"; do conditions+=("$name:meter" "$name:floor"); done
+for name in "${builds[@]:1}"; do conditions+=("$name:meter" "$name:floor" "$name:window_floor"); done
 if [[ " $parts " == *" cpu "* ]]; then
   for run in $(seq "$runs"); do
     # A different order in each run, so that slow drifts of the machine spread over all.
@@ -318,13 +338,13 @@ if [[ " $parts " == *" cpu "* ]]; then
     done
   done
   use_build "$first"
-  for condition in idle floor meter meter_xresources; do
+  for condition in idle floor window_floor meter ${experiments:+meter_xresources}; do
     log "wineserver requests and system calls: $condition"
     trace_requests "$condition"
   done
 fi
 
-# ---- 2. Block coverage at four rates (44.1 and 96 kHz for the further builds); the floor
+# ---- 2. Block coverage at 44.1 and 96 kHz (with the experiments also at 11.025 and 48 kHz); the floor
 # program runs beside the engine and tells how the device's positions move and how far apart
 # the polls are.
 floor_stats() {  # RUN FORMAT
@@ -332,8 +352,9 @@ floor_stats() {  # RUN FORMAT
     paste -sd' ' | sed "s/^/run=$1 kind=floor /" >>"$out/coverage_floor.txt"
 }
 if [[ " $parts " == *" coverage "* ]]; then
-  formats=("$first:1S16" "$first:4S16" "$first:48S16" "$first:96S16")
-  for name in "${builds[@]:1}"; do formats+=("$name:4S16" "$name:96S16"); done
+  formats=()
+  [[ -n "$experiments" ]] && formats+=("$first:1S16" "$first:48S16")
+  for name in "${builds[@]}"; do formats+=("$name:4S16" "$name:96S16"); done
   for run in $(seq "$runs"); do
     for item in "${formats[@]}"; do
       use_build "${item%%:*}"
@@ -382,21 +403,24 @@ fi
 if [[ " $parts " == *" soak "* ]]; then
   log "memory and handles: $soak_minutes minutes ($build)"
   start_meter
+  run_wine "$programs/meter_watch.exe" entries | tr -d '\r' >"$out/device_entries.txt"
   run_wine "$programs/meter_watch.exe" soak "$((soak_minutes * 60))" 10 10 "$meter_pid" | tr -d '\r' >"$out/soak.txt"
   close_meter
-  # The same growth without the meter? DirectSound alone, opened and released over and over.
-  log "memory: DirectSound opened and released in a loop"
+  # The same growth without the meter? What a switch does to DirectSound, alone, in a loop.
+  log "memory: DirectSound opened and released in a loop, a thread and a device in turn per round"
   start_wine_bg "$programs/capture_floor.exe" 50 --reopen >"$work/reopen.log"
   reopen_pid=$last_pid
   sleep 10
   rss0=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds0=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
   sleep 30
   rss1=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds1=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
-  echo "rss_kb_before=$rss0 rounds_before=$rounds0 rss_kb_after=$rss1 rounds_after=$rounds1" >"$out/reopen.txt"
+  devices=$(head -1 "$work/reopen.log" | tr -dc '0-9')
+  echo "rss_kb_before=$rss0 rounds_before=$rounds0 rss_kb_after=$rss1 rounds_after=$rounds1 devices=$devices" >"$out/reopen.txt"
   wait "$reopen_pid" || true
 fi
 
 echo "load_at_end=$(cut -d' ' -f1-3 /proc/loadavg)" >>"$data/machine.txt"
+echo "ended=$(date +%s)" >>"$data/machine.txt"
 stop_tone
 python3 "$here/report.py" "$data" "$results"
 log "results in $results"

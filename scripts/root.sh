@@ -6,6 +6,13 @@
 #   root.sh run RELEASE COMMAND...  run COMMAND in it as root, in the checkout, mounted at /quorvel
 #   root.sh test RELEASE [BUILD...] make it if need be, then make test in it, into build/RELEASE,
 #                                   with the suites of the builds given (x86_64, i686; by default both)
+#   root.sh bench RELEASE           make it if need be, then make bench in it, into build/RELEASE,
+#                                   with the BENCH_ settings of the caller; the report goes where
+#                                   BENCH_RESULTS says (by default bench/results.md)
+#   root.sh i686-release            prints the release in whose root the i686 build has to run
+#                                   here: this machine's own, where its kernel runs 32-bit programs
+#                                   but 32-bit Wine is not installed; nothing where the i686 build
+#                                   runs on this machine, or cannot run (needs no root rights)
 #
 # Needs root rights (asks sudo for them). The mounts a run needs (proc, the host's /dev and /sys,
 # the checkout) live only in a mount namespace of the run's own, and the command in a PID
@@ -13,8 +20,17 @@
 # mounts go with it, so `rm -rf build` never reaches the host's devices through a forgotten
 # bind mount. QUORVEL_ROOTS names another folder for the roots.
 set -euo pipefail
-usage="usage: root.sh make RELEASE | root.sh run RELEASE COMMAND... | root.sh test RELEASE [BUILD...]"
+usage="usage: root.sh make RELEASE | root.sh run RELEASE COMMAND... | root.sh test RELEASE [BUILD...] |
+       root.sh bench RELEASE | root.sh i686-release"
 command=${1:?$usage}
+here=$(cd "$(dirname "$0")" && pwd)
+if [[ "$command" == i686-release ]]; then
+  # Not from inside a root, and only a Debian release can be made into one.
+  [[ -z "${QUORVEL_ROOT:-}" && -r /etc/os-release ]] || exit 0
+  ! "$here/runs-32bit.sh" >/dev/null && "$here/runs-32bit.sh" --kernel >/dev/null || exit 0
+  (. /etc/os-release && [[ "${ID:-}" == debian && -n "${VERSION_CODENAME:-}" ]] && echo "$VERSION_CODENAME") || true
+  exit 0
+fi
 release=${2:?$usage}
 shift 2
 [[ "$release" =~ ^[a-z]+$ ]] || { echo "root: not a release name: $release" >&2; exit 2; }
@@ -25,7 +41,8 @@ mirror=${QUORVEL_MIRROR:-http://deb.debian.org/debian}
 
 if [[ $(id -u) -ne 0 ]]; then
   command -v sudo >/dev/null || { echo "root: needs root rights or sudo" >&2; exit 1; }
-  exec sudo --preserve-env=QUORVEL_ROOTS,QUORVEL_MIRROR "$0" "$command" "$release" "$@"
+  exec sudo --preserve-env=QUORVEL_ROOTS,QUORVEL_MIRROR,BENCH_SOAK_MINUTES,BENCH_RUNS,BENCH_CPU_SECONDS,BENCH_COVERAGE_SECONDS,BENCH_LATENCY_STEPS,BENCH_PARTS,BENCH_RESULTS \
+    "$0" "$command" "$release" "$@"
 fi
 
 make_root() {
@@ -78,6 +95,19 @@ case "$command" in
     make_root
     suites=${*:-x86_64 i686}
     run_in_root make test BUILD="build/$release" SUITES="$suites"
+    ;;
+  bench)
+    make_root
+    # The root sees the checkout only: the report is written inside it, then put where asked.
+    settings=()
+    for name in BENCH_SOAK_MINUTES BENCH_RUNS BENCH_CPU_SECONDS BENCH_COVERAGE_SECONDS BENCH_LATENCY_STEPS BENCH_PARTS; do
+      [[ -n "${!name:-}" ]] && settings+=("$name=${!name}")
+    done
+    report=build/$release/bench-results.md
+    run_in_root env "${settings[@]}" BENCH_RESULTS="/quorvel/$report" make bench BUILD="build/$release"
+    results=${BENCH_RESULTS:-$checkout/bench/results.md}
+    cp "$checkout/$report" "$results"
+    [[ -n "${SUDO_UID:-}" ]] && chown "$SUDO_UID:${SUDO_GID:-$SUDO_UID}" "$results"
     ;;
   *)
     echo "$usage" >&2

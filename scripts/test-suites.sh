@@ -12,27 +12,22 @@ shift
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 
-# The release of this machine when a root of it can be made here, else nothing.
-own_release() {
-  [[ -z "${QUORVEL_ROOT:-}" && -r /etc/os-release ]] || return 0
-  (. /etc/os-release && [[ "${ID:-}" == debian && -n "${VERSION_CODENAME:-}" ]] && echo "$VERSION_CODENAME")
-}
+# The release in whose root the i686 suite has to run here, or nothing.
+root_release=$("$here/root.sh" i686-release)
 
 status=0
 for build in "$@"; do
   start=$SECONDS
   echo "make test: $top/$build"
-  if [[ "$build" == i686 ]] && ! "$here/runs-32bit.sh" >/dev/null && "$here/runs-32bit.sh" --kernel >/dev/null &&
-    release=$(own_release) && [[ -n "$release" ]]; then
-    echo "make test: 32-bit Wine is missing here; the i686 suite runs in a Debian $release root"
-    "$here/root.sh" test "$release" i686 || status=1
+  if [[ "$build" == i686 && -n "$root_release" ]]; then
+    echo "make test: 32-bit Wine is missing here; the i686 suite runs in a Debian $root_release root"
+    "$here/root.sh" test "$root_release" i686 || status=1
   else
     (cd "$top/$build" && ctest --output-on-failure --label-exclude stress) || status=1
   fi
   echo "make test: $top/$build took $((SECONDS - start)) s"
 done
-if [[ " $* " == *" i686 "* ]] && ! why_not=$("$here/runs-32bit.sh"); then
-  "$here/runs-32bit.sh" --kernel >/dev/null && [[ -n "$(own_release)" ]] ||
-    echo "make test: the i686 tests were skipped: $why_not"
+if [[ " $* " == *" i686 "* && -z "$root_release" ]] && ! why_not=$("$here/runs-32bit.sh"); then
+  echo "make test: the i686 tests were skipped: $why_not"
 fi
 exit $status
