@@ -12,10 +12,12 @@
 # cannot run 32-bit programs at all is not measured, and the report says why. Raw data go to
 # FIRST_BUILD_DIR/bench/data/BUILD, the report to bench/results.md.
 #
+# With the defaults a run takes about 47 minutes for the x86_64 build alone and about 55 with the
+# i686 build beside it, 31 of them the memory run.
 #   BENCH_SOAK_MINUTES      length of the memory and handle run (default 30)
 #   BENCH_RUNS              repetitions of the CPU, coverage and speed measurements (default 3)
-#   BENCH_CPU_SECONDS       length of each CPU window (default 30)
-#   BENCH_COVERAGE_SECONDS  length of each block coverage run (default 30)
+#   BENCH_CPU_SECONDS       length of each CPU window (default 20)
+#   BENCH_COVERAGE_SECONDS  length of each block coverage run (default 20)
 #   BENCH_LATENCY_STEPS     steps of the latency measurement (default 30)
 #   BENCH_PARTS             which parts to run (default "speed cpu coverage latency soak"); the part
 #                           "experiments" adds CPU conditions that take the meter apart (minimized,
@@ -38,8 +40,8 @@ for dir in "$@"; do
 done
 soak_minutes=${BENCH_SOAK_MINUTES:-30}
 runs=${BENCH_RUNS:-3}
-cpu_seconds=${BENCH_CPU_SECONDS:-30}
-coverage_seconds=${BENCH_COVERAGE_SECONDS:-30}
+cpu_seconds=${BENCH_CPU_SECONDS:-20}
+coverage_seconds=${BENCH_COVERAGE_SECONDS:-20}
 latency_steps=${BENCH_LATENCY_STEPS:-30}
 parts=${BENCH_PARTS:-speed cpu coverage latency soak}
 results=${BENCH_RESULTS:-$here/results.md}
@@ -408,14 +410,17 @@ if [[ " $parts " == *" soak "* ]]; then
   close_meter
   # The same growth without the meter? What a switch does to DirectSound, alone, in a loop.
   log "memory: DirectSound opened and released in a loop, a thread and a device in turn per round"
-  start_wine_bg "$programs/capture_floor.exe" 50 --reopen >"$work/reopen.log"
+  start_wine_bg "$programs/capture_floor.exe" 60 --reopen >"$work/reopen.log"
   reopen_pid=$last_pid
+  # Resident memory against rounds every 5 s from 10 s on (one window alone varies by kilobytes
+  # per round): the report fits a line through them.
   sleep 10
-  rss0=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds0=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
-  sleep 30
-  rss1=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status"); rounds1=$(tail -1 "$work/reopen.log" | tr -dc '0-9')
-  devices=$(head -1 "$work/reopen.log" | tr -dc '0-9')
-  echo "rss_kb_before=$rss0 rounds_before=$rounds0 rss_kb_after=$rss1 rounds_after=$rounds1 devices=$devices" >"$out/reopen.txt"
+  for _ in $(seq 9); do
+    echo "rss_kb=$(awk '/^VmRSS:/ {print $2}' "/proc/$reopen_pid/status") rounds=$(tail -1 "$work/reopen.log" | tr -dc '0-9')" \
+      >>"$out/reopen.txt"
+    sleep 5
+  done
+  echo "devices=$(head -1 "$work/reopen.log" | tr -dc '0-9')" >>"$out/reopen.txt"
   wait "$reopen_pid" || true
 fi
 
