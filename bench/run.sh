@@ -14,7 +14,7 @@
 #
 # With the defaults a run takes about 47 minutes for the x86_64 build alone and about 55 with the
 # i686 build beside it, 31 of them the memory run.
-#   BENCH_SOAK_MINUTES      length of the memory and handle run (default 30)
+#   BENCH_SOAK_MINUTES      length of the memory and handle run (default 20)
 #   BENCH_RUNS              repetitions of the CPU, coverage and speed measurements (default 3)
 #   BENCH_CPU_SECONDS       length of each CPU window (default 20)
 #   BENCH_COVERAGE_SECONDS  length of each block coverage run (default 20)
@@ -38,7 +38,7 @@ for dir in "$@"; do
     exec "$root/scripts/root.sh" bench "$release"
   fi
 done
-soak_minutes=${BENCH_SOAK_MINUTES:-30}
+soak_minutes=${BENCH_SOAK_MINUTES:-20}
 runs=${BENCH_RUNS:-3}
 cpu_seconds=${BENCH_CPU_SECONDS:-20}
 coverage_seconds=${BENCH_COVERAGE_SECONDS:-20}
