@@ -2,7 +2,7 @@
 #             the x86_64 suite, then the i686 one (skipped where 32-bit programs cannot run)
 # make test-trixie  the same in a Debian 13 root made under build/roots (needs root rights)
 # make run    install, build, and start the meter
-# make dist   the two zip files for download, in dist/
+# make dist   the two zip files for download and their SHA256SUMS, in dist/
 # make stress the long robustness runs
 BUILD  ?= build
 X64    := $(BUILD)/x86_64

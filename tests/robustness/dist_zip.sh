@@ -2,7 +2,8 @@
 # The release as a user gets it: pack both zips, check what is inside, unpack each and start its
 # program from there (inside the test session) under the loader of its own architecture, with
 # this build's meter probe watching. Where 32-bit programs cannot run, the 32-bit zip is checked
-# but its program not started, and the output says so.
+# but its program not started, and the output says so. Then the same commit once more from
+# elsewhere, which must give the same bytes (in the x86_64 suite; the i686 one would repeat it).
 #   dist_zip.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=$1 build=$2
@@ -15,7 +16,15 @@ top_build=$(cd "$build/.." && pwd)
 work=$build/disttest
 rm -rf "$work"
 mkdir -p "$work"
+# Packed as make dist packs it, with the time stamps of the commit.
+unset SOURCE_DATE_EPOCH
 "$source_dir/scripts/dist.sh" "$top_build" "$work/zips"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+# The checkout may be another user's, as in a root run of make test-trixie.
+git_source() { git -c safe.directory="$source_dir" -C "$source_dir" "$@"; }
+commit_time=$(git_source log -1 --format=%ct)
+# A zip's times are DOS times, which hold even seconds; zip rounds up.
+zip_time=$(date -u -d "@$((commit_time + commit_time % 2))" +%Y%m%d.%H%M%S)
 
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -27,7 +36,7 @@ start_unpacked() {  # EXE
   sleep 1
   readouts=$("$run" "$build" "$probe" readouts | tr -d '\r')
   echo "$readouts"
-  grep -qx "Version 0.5.0.0" <<<"$readouts" || fail "the version resource did not travel with the program"
+  grep -qx "Version $version" <<<"$readouts" || fail "the version resource did not travel with the program"
   grep -qx "44.1kHz stereo 16bit" <<<"$readouts" || fail "no capture format shown"
   "$run" "$build" "$probe" close
   "$run" "$build" "$probe" gone 10 || fail "the window did not close"
@@ -35,26 +44,48 @@ start_unpacked() {  # EXE
   trap - EXIT
 }
 
-# The Windows subsystem from the PE header: 2 is a GUI program, 3 a console one.
-pe_subsystem() {
+# pe_number FILE OFFSET BYTES: the unsigned number at OFFSET after the PE signature.
+pe_number() {
   local header
   header=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
-  od -An -t u2 -j $((header + 92)) -N 2 "$1" | tr -d ' '
+  od -An -t "u$3" -j $((header + $2)) -N "$3" "$1" | tr -d ' '
 }
 
+(cd "$work/zips" && sha256sum -c SHA256SUMS) || fail "SHA256SUMS does not verify"
+expected_listing=$(printf "Quorvel-$version/%s\n" LICENSE Quorvel.exe README.txt)
 for zip_arch in win64:x86_64 win32:i386; do
   suffix=${zip_arch%%:*} arch=${zip_arch#*:}
-  zip=$(echo "$work"/zips/Quorvel-*-"$suffix".zip)
+  zip=$work/zips/Quorvel-$version-$suffix.zip
   [[ -f "$zip" ]] || fail "missing $zip"
-  listing=$(unzip -Z1 "$zip")
-  for name in Quorvel.exe README.md LICENSE; do
-    grep -q "/$name\$" <<<"$listing" || fail "$zip lacks $name"
-  done
+  listing=$(unzip -Z1 "$zip" | LC_ALL=C sort)
+  [[ "$listing" == "$expected_listing" ]] || fail "$zip holds: $(tr '\n' ' ' <<<"$listing")"
+  times=$(unzip -Z -T "$zip" | awk '/^-/ { print $7 }' | sort -u)
+  [[ "$times" == "$zip_time" ]] || fail "$suffix: entries dated $(tr '\n' ' ' <<<"$times")not at the commit ($zip_time)"
+  grep -qx "[0-9a-f]\{64\}  Quorvel-$version-$suffix.zip" "$work/zips/SHA256SUMS" || fail "SHA256SUMS lacks $suffix"
   unzip -q "$zip" -d "$work/$suffix"
-  exe=$(echo "$work/$suffix"/Quorvel-*/Quorvel.exe)
+  folder=$work/$suffix/Quorvel-$version
+  exe=$folder/Quorvel.exe
   [[ "$(pe_arch "$exe")" == "$arch" ]] || fail "$suffix: not an $arch Windows program: '$(pe_arch "$exe")'"
-  [[ "$(pe_subsystem "$exe")" == 2 ]] || fail "$suffix: not a GUI program (subsystem $(pe_subsystem "$exe"))"
+  [[ "$(pe_number "$exe" 92 2)" == 2 ]] || fail "$suffix: not a GUI program (subsystem $(pe_number "$exe" 92 2))"
+  [[ "$(pe_number "$exe" 8 4)" == "$commit_time" ]] ||
+    fail "$suffix: PE time stamp $(pe_number "$exe" 8 4), not the commit's $commit_time"
+  ! LC_ALL=C grep -qaF -e "$source_dir/" -e "$top_build/" "$exe" || fail "$suffix: the program names the folders it was built in"
   grep -q "dpiAware" "$exe" || fail "$suffix: no manifest in the packed program"
+
+  readme=$folder/README.txt
+  [[ "$(head -c 3 "$readme" | od -An -t x1 | tr -d ' ')" == efbbbf ]] || fail "$suffix: README.txt has no UTF-8 byte order mark"
+  [[ "$(grep -cv $'\r$' "$readme")" == 0 && "$(tail -c 2 "$readme" | od -An -t x1 | tr -d ' ')" == 0d0a ]] ||
+    fail "$suffix: README.txt has line ends other than CRLF"
+  grep -q "Quorvel $version" "$readme" || fail "$suffix: README.txt does not name version $version"
+  # The boxes it quotes are the program's own texts, letter for letter (in the program's code page).
+  quoted=0
+  while IFS= read -r text; do
+    LC_ALL=C grep -qaF "$(printf '%s' "$text" | iconv -f UTF-8 -t CP1252)" "$exe" ||
+      fail "$suffix: README.txt quotes a box the program does not show: \"$text\""
+    quoted=$((quoted + 1))
+  done < <(sed -n 's/^  "\(.*\)"\r$/\1/p' "$readme")
+  [[ $quoted -gt 0 ]] || fail "$suffix: README.txt quotes no box"
+
   if [[ "$(pe_arch "$exe")" == i386 ]] && ! reason=$("$source_dir/scripts/runs-32bit.sh"); then
     echo "$suffix: not started: $reason"
     continue
@@ -62,4 +93,23 @@ for zip_arch in win64:x86_64 win32:i386; do
   echo "$suffix: started under $(wine_loader "$exe")"
   start_unpacked "$exe"
 done
-echo "ok"
+
+[[ "$(pe_arch "$probe")" == x86_64 ]] || { echo "ok (the x86_64 suite rebuilds and compares)"; exit 0; }
+# The same commit built and packed once more: its sources copied to another folder, the program
+# built there for both architectures as make build does, and packed minutes later in another
+# time zone and with another umask. Any time, path or file mode that reaches a zip shows here.
+elsewhere=$work/elsewhere/another-place
+start=$SECONDS
+mkdir -p "$elsewhere/source"
+git_source ls-files -z --cached --others --exclude-standard |
+  (cd "$source_dir" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$elsewhere/source"
+for arch in x86_64 i686; do
+  cmake -S "$elsewhere/source" -B "$elsewhere/build/$arch" \
+    -DCMAKE_TOOLCHAIN_FILE="$elsewhere/source/cmake/toolchain-$arch-w64-mingw32.cmake"
+  cmake --build "$elsewhere/build/$arch" --target Quorvel -j "$(nproc)"
+done
+(umask 077 && TZ=QRV-5:45 SOURCE_DATE_EPOCH=$commit_time "$elsewhere/source/scripts/dist.sh" "$elsewhere/build" "$work/again")
+for name in "Quorvel-$version-win32.zip" "Quorvel-$version-win64.zip" SHA256SUMS; do
+  cmp "$work/zips/$name" "$work/again/$name" || fail "$name differs when built and packed elsewhere"
+done
+echo "ok (built and packed again elsewhere in $((SECONDS - start)) s: the same bytes)"
