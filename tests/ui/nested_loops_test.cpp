@@ -146,6 +146,14 @@ protected:
         }
         return meter;
     }
+    // The shown meter once a box of its capture thread is held up; null (boxes let go) if none comes.
+    HWND WaitForMeterWithACaptureBox() {
+        HWND meter = WaitForShownMeter();
+        if (meter && TestApp().WaitForBoxes(1, 5000)) return meter;
+        DriverFailure("no box from the capture thread");
+        TestApp().ReleaseBoxes();
+        return nullptr;
+    }
 
     // A message the window must answer within 3 s, whatever it is doing.
     void Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* what) {
@@ -302,12 +310,8 @@ TEST_F(MeterWindowNestedLoops, TheDeviceInUseChosenDuringACaptureBoxOpensOnceItI
     int objectsMadeWhileWaiting = -1;
     std::string readouts;
     Meanwhile([&] {
-        HWND meter = WaitForShownMeter();
-        if (!meter || !TestApp().WaitForBoxes(1, 5000)) {
-            DriverFailure("no box from the capture thread");
-            TestApp().ReleaseBoxes();
-            return;
-        }
+        HWND meter = WaitForMeterWithACaptureBox();
+        if (!meter) return;
         GUID defaultDevice;
         HRESULT found = GetDeviceID(&DSDEVID_DefaultCapture, &defaultDevice);
         int primary = EntryWhere(meter, [](const GUID* id) { return id == nullptr; });
@@ -382,12 +386,8 @@ TEST_F(MeterWindowNestedLoops, HandlersDuringTheCloseWait) {
     TestApp().HoldBoxes();
     bool infoOpened = true;
     Meanwhile([&] {
-        HWND meter = WaitForShownMeter();
-        if (!meter || !TestApp().WaitForBoxes(1, 5000)) {
-            DriverFailure("no box from the capture thread");
-            TestApp().ReleaseBoxes();
-            return;
-        }
+        HWND meter = WaitForMeterWithACaptureBox();
+        if (!meter) return;
         PostMessageA(meter, WM_CLOSE, 0, 0);
         Sleep(1500);  // past the close pause: the engine now waits for its thread
         // The keyboard works as in the modal loop: Tab moves the focus on.
