@@ -62,11 +62,11 @@ bool CCaptureDevice::Configure(DWORD* formatCode, DWORD blockSize) {
     // The capabilities come first: they also fail on a capture object that is not bound to a
     // device, which must never reach CreateCaptureBuffer.
     if (!ReportCaptureError(m_capture->GetCaps(&caps),
-                            "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterst\xFCtzt"))
+                            "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterstützt"))
         return false;
     if ((caps.dwFormats & *formatCode) != *formatCode &&
         !FindFallbackFormat(caps.dwFormats, formatCode)) {
-        AfxMessageBox("Das gew\xFCnschte WAV-Format ist nicht verfuegbar", MB_OK);
+        AfxMessageBox("Das gewünschte WAV-Format ist nicht verfuegbar", MB_OK);
         return false;
     }
 

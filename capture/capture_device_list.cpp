@@ -3,6 +3,8 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include "framework/afxconv.h"
+
 namespace {
 
 struct Enumeration {
@@ -10,9 +12,12 @@ struct Enumeration {
     void* context;
 };
 
-BOOL CALLBACK OnDevice(LPGUID deviceId, LPCSTR description, LPCSTR /*module*/, LPVOID context) {
+// The wide enumeration: the narrow one cuts names at 32 bytes and turns every character outside
+// the system's code page into "?".
+BOOL CALLBACK OnDevice(LPGUID deviceId, LPCWSTR description, LPCWSTR /*module*/, LPVOID context) {
     auto* enumeration = static_cast<Enumeration*>(context);
-    return enumeration->found(deviceId, description ? description : "", enumeration->context) ? TRUE : FALSE;
+    CString text = AfxFromWide(description);
+    return enumeration->found(deviceId, text, enumeration->context) ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -21,5 +26,5 @@ const GUID* DefaultCaptureDeviceId() { return &DSDEVID_DefaultCapture; }
 
 void EnumerateCaptureDevices(CaptureDeviceFound found, void* context) {
     Enumeration enumeration = {found, context};
-    DirectSoundCaptureEnumerateA(OnDevice, &enumeration);  // result deliberately ignored: no devices is an empty list
+    DirectSoundCaptureEnumerateW(OnDevice, &enumeration);  // result deliberately ignored: no devices is an empty list
 }

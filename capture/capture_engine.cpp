@@ -22,10 +22,10 @@ UINT EndAtOnce(LPVOID) { return 0; }
 CCaptureEngine::CCaptureEngine()
     : m_device(nullptr), m_deviceOpen(false), m_run(false), m_blockCount(0), m_levelLeft(0),
       m_levelRight(0), m_levelsEnabled(false), m_blockSize(kDefaultBlockSize),
-      m_waitEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),  // a failure ends the thread at its first wait
+      m_waitEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),  // a failure ends the thread at its first wait
       m_thread(nullptr), m_passDevice(nullptr), m_releasedByPass(nullptr),
       // A failure leaves Open to wait for the end of the thread instead of the pass.
-      m_passReleased(CreateEventA(nullptr, TRUE, TRUE, nullptr)), m_threadHandle(nullptr) {}
+      m_passReleased(CreateEventW(nullptr, TRUE, TRUE, nullptr)), m_threadHandle(nullptr) {}
 
 CCaptureEngine::~CCaptureEngine() {
     // Deleting the engine under a running thread would pull the memory from under it: ask it to

@@ -6,5 +6,5 @@
 bool ReportCaptureError(HRESULT result, const char* message);
 
 // The first part of such a box: the platform's description of the code, or the code in
-// hexadecimal; at most 255 characters.
+// hexadecimal; UTF-8, at most 255 bytes, never ending in part of a character.
 void DescribeResultCode(HRESULT result, char (&text)[256]);

@@ -10,12 +10,6 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
 void DDX_Text(CDataExchange* dx, int id, CString& value) {
     HWND item = ::GetDlgItem(dx->m_pDlgWnd->m_hWnd, id);
     if (!item) return;
-    if (dx->m_bSaveAndValidate) {
-        int length = ::GetWindowTextLengthA(item);
-        char* buffer = value.GetBuffer(length);
-        int copied = ::GetWindowTextA(item, buffer, length + 1);
-        value.ReleaseBuffer(copied >= 0 && copied <= length ? copied : 0);
-    } else {
-        ::SetWindowTextA(item, value);
-    }
+    if (dx->m_bSaveAndValidate) value = AfxGetWindowText(item);
+    else AfxSetWindowText(item, value);
 }

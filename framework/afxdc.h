@@ -28,7 +28,8 @@ public:
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     HGDIOBJ SelectObject(HGDIOBJ object) { return ::SelectObject(m_hDC, object); }
-    BOOL TextOut(int x, int y, const char* text, int length) { return ::TextOutA(m_hDC, x, y, text, length); }
+    // length: bytes of the UTF-8 text.
+    BOOL TextOut(int x, int y, const char* text, int length);
 
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;

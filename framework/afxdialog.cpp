@@ -24,7 +24,7 @@ const DWORD kLargestTemplate = 0x10000;  // far beyond any dialog of the program
 // after OnInitDialog, so that a dialog ended in its initialisation never flashes up.
 HWND CreateHiddenDialog(UINT templateId, HWND owner, LPARAM param) {
     HINSTANCE instance = AfxGetResourceHandle();
-    HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId), RT_DIALOG);
+    HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));  // RT_DIALOG
     HGLOBAL loaded = found ? ::LoadResource(instance, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     DWORD size = found ? ::SizeofResource(instance, found) : 0;
@@ -36,7 +36,8 @@ HWND CreateHiddenDialog(UINT templateId, HWND owner, LPARAM param) {
     // extended style.
     bool extended = size >= 16 && words[0] == 1 && words[1] == 0xFFFF;
     copy[extended ? 3 : 0] &= ~(DWORD)WS_VISIBLE;
-    return ::CreateDialogIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), owner, AfxDlgProc,
+    // A wide dialog: its texts, and those of its controls, go in and out as UTF-16.
+    return ::CreateDialogIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), owner, AfxDlgProc,
                                         param);
 }
 
@@ -78,7 +79,7 @@ INT_PTR CDialog::DoModal() {
 bool CDialog::RunModalLoop() {
     MSG msg;
     while (m_continueModal) {
-        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             ::PostQuitMessage((int)msg.wParam);  // for the loop outside this one
             return false;
@@ -86,7 +87,7 @@ bool CDialog::RunModalLoop() {
         if (got == -1) return false;
         if (!AfxPreTranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     return true;
@@ -96,7 +97,7 @@ BOOL AfxPreTranslateMessage(MSG* msg) {
     for (HWND window = msg->hwnd; window;) {
         if (CWnd* wnd = CWnd::FromHandlePermanent(window))
             if (wnd->PreTranslateMessage(msg)) return TRUE;
-        if (!(::GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD)) break;  // top level reached
+        if (!(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) break;  // top level reached
         window = ::GetParent(window);
     }
     return FALSE;
@@ -105,13 +106,13 @@ BOOL AfxPreTranslateMessage(MSG* msg) {
 void CDialog::EndDialog(int result) {
     m_modalResult = result;
     m_continueModal = false;
-    if (m_hWnd) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wakes the loop to notice
+    if (m_hWnd) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wakes the loop to notice
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
     // Keyboard navigation between the controls, and Enter and Escape.
     if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && m_hWnd)
-        return ::IsDialogMessageA(m_hWnd, msg);
+        return ::IsDialogMessageW(m_hWnd, msg);
     return FALSE;
 }
 

@@ -9,7 +9,7 @@ void AfxWaitDispatchingMessages(DWORD count, const HANDLE* objects) {
         DWORD result = MsgWaitForMultipleObjects(count, objects, FALSE, INFINITE, QS_ALLINPUT);
         if (result != WAIT_OBJECT_0 + count) break;  // signalled, or the wait itself failed
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 quit = true;
                 quitCode = msg.wParam;
@@ -17,7 +17,7 @@ void AfxWaitDispatchingMessages(DWORD count, const HANDLE* objects) {
             }
             if (AfxPreTranslateMessage(&msg)) continue;
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     if (quit) PostQuitMessage((int)quitCode);

@@ -1,6 +1,12 @@
 #pragma once
-// CString: a reference-counted narrow string in the system's ANSI code page.
-// Copies share one buffer until one of them is changed.
+// CString: a reference-counted narrow string. Copies share one buffer until one of them is changed.
+//
+// The program's texts are UTF-8, whatever the system's ANSI code page: the literals in the
+// sources, the strings made with Format, and what comes from Windows (device names, resources,
+// the version resource, paths). They cross into and out of the window system only through its
+// wide-character calls, converted at that boundary (afxconv.h), never through the narrow ones,
+// which would turn every character outside the code page into "?" or a look-alike. A length is
+// a count of bytes.
 #include <windows.h>
 
 #include <cstdarg>

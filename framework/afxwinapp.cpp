@@ -1,22 +1,32 @@
 #include "framework/afxwinapp.h"
 
-#include <cstring>
+#include <cwchar>
+#include <vector>
 
+#include "framework/afxconv.h"
 #include "framework/afxwnd.h"
 
 namespace {
 
 CWinApp* g_app = nullptr;
 
+// The path may be longer than MAX_PATH and hold any characters: it is read wide, into a buffer
+// that grows until the path fits.
 CString ExecutableBaseName() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-    if (length == 0 || length >= sizeof(path)) return CString("Application");
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/') name = p + 1;
-    const char* dot = std::strrchr(name, '.');
-    return dot ? CString(name, (int)(dot - name)) : CString(name);
+    std::vector<wchar_t> path(MAX_PATH);
+    DWORD length = 0;
+    for (;;) {
+        length = GetModuleFileNameW(nullptr, path.data(), (DWORD)path.size());
+        if (length == 0) return CString("Application");
+        if (length < path.size()) break;
+        if (path.size() >= 32768) return CString("Application");
+        path.resize(path.size() * 2);
+    }
+    const wchar_t* name = path.data();
+    for (const wchar_t* p = path.data(); *p; ++p)
+        if (*p == L'\\' || *p == L'/') name = p + 1;
+    const wchar_t* dot = std::wcsrchr(name, L'.');
+    return AfxFromWide(name, dot ? (int)(dot - name) : -1);
 }
 
 // A box raised on the thread of the main window belongs to it (or to the info dialog it has
@@ -32,7 +42,7 @@ HWND MessageBoxOwner() {
 }  // namespace
 
 CWinApp::CWinApp(const char* appName)
-    : m_pszAppName(nullptr), m_hInstance(GetModuleHandleA(nullptr)), m_pMainWnd(nullptr),
+    : m_pszAppName(nullptr), m_hInstance(GetModuleHandleW(nullptr)), m_pMainWnd(nullptr),
       m_appName(appName ? CString(appName) : ExecutableBaseName()) {
     m_pszAppName = m_appName;
     g_app = this;
@@ -51,25 +61,25 @@ int CWinApp::DoMessageBox(const char* text, UINT type, UINT /*helpId*/) {
         UINT buttons = type & MB_TYPEMASK;
         if (buttons == MB_OK || buttons == MB_OKCANCEL) type |= MB_ICONEXCLAMATION;
     }
-    return MessageBoxA(MessageBoxOwner(), text, m_pszAppName, type);
+    return MessageBoxW(MessageBoxOwner(), AfxToWide(text).c_str(), AfxToWide(m_pszAppName).c_str(), type);
 }
 
-HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id)); }
+HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id)); }
 
 HCURSOR CWinApp::LoadCursor(UINT id) const {
-    return ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+    return ::LoadCursorW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id));
 }
 
 CWinApp* AfxGetApp() { return g_app; }
 
-HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : GetModuleHandleW(nullptr); }
 
 HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
 int AfxMessageBox(const char* text, UINT type, UINT helpId) {
     if (g_app) return g_app->DoMessageBox(text, type, helpId);
     if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
-    return MessageBoxA(nullptr, text, nullptr, type);
+    return MessageBoxW(nullptr, AfxToWide(text).c_str(), nullptr, type);
 }
 
 int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

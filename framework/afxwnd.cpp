@@ -1,5 +1,8 @@
 #include "framework/afxwnd.h"
 
+#include <vector>
+
+#include "framework/afxconv.h"
 #include "framework/afxmenu.h"
 
 namespace {
@@ -54,7 +57,7 @@ BOOL CWnd::SubclassWindow(HWND window) {
     if (m_hWnd || !window || FromHandlePermanent(window)) return FALSE;
     AttachPermanent(window);
     m_pfnSuper = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
     if (!m_pfnSuper) {
         Detach();
         return FALSE;
@@ -69,16 +72,11 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 
 CWnd* CWnd::GetDlgItem(int id) { return GetDlgControl<CWnd>(id); }
 
-void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
+void CWnd::SetWindowText(const char* text) { AfxSetWindowText(m_hWnd, text); }
 
-void CWnd::GetWindowText(CString& text) const {
-    int length = ::GetWindowTextLengthA(m_hWnd);
-    char* buffer = text.GetBuffer(length);
-    int copied = ::GetWindowTextA(m_hWnd, buffer, length + 1);
-    text.ReleaseBuffer(copied >= 0 && copied <= length ? copied : 0);
-}
+void CWnd::GetWindowText(CString& text) const { text = AfxGetWindowText(m_hWnd); }
 
-void CWnd::SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+void CWnd::SetDlgItemText(int id, const char* text) { ::SetDlgItemTextW(m_hWnd, id, AfxToWide(text).c_str()); }
 
 void CWnd::GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
 
@@ -95,14 +93,14 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse) { return ::SetTimer(m_hWnd, id
 BOOL CWnd::KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
 HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
     return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
 }
 
-HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)); }
+HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)); }
 
 CMenu CWnd::GetSystemMenu(BOOL revert) const { return CMenu(::GetSystemMenu(m_hWnd, revert)); }
 
@@ -115,8 +113,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (m_pfnSuper) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+    if (m_pfnSuper) return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::Default() { return DefWindowProc(t_current.message, t_current.wParam, t_current.lParam); }
@@ -166,7 +164,7 @@ const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
 
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = CWnd::FromHandlePermanent(window);
-    if (!wnd) return ::DefWindowProcA(window, message, wParam, lParam);
+    if (!wnd) return ::DefWindowProcW(window, message, wParam, lParam);
     CurrentMessage saved = t_current;
     t_current = {window, message, wParam, lParam};
     LRESULT result = wnd->WindowProc(message, wParam, lParam);
@@ -177,4 +175,14 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         wnd->PostNcDestroy();
     }
     return result;
+}
+
+void AfxSetWindowText(HWND window, const char* text) { ::SetWindowTextW(window, AfxToWide(text).c_str()); }
+
+CString AfxGetWindowText(HWND window) {
+    int length = ::GetWindowTextLengthW(window);
+    if (length <= 0) return CString();
+    std::vector<wchar_t> buffer((size_t)length + 1, L'\0');
+    int copied = ::GetWindowTextW(window, buffer.data(), length + 1);
+    return AfxFromWide(buffer.data(), copied > 0 && copied <= length ? copied : 0);
 }

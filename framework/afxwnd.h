@@ -103,6 +103,10 @@ private:
 
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// A window's text, through the wide calls (see afxstring.h).
+void AfxSetWindowText(HWND window, const char* text);
+CString AfxGetWindowText(HWND window);
+
 template <class T>
 T* CWnd::GetDlgControl(int id) {
     HWND control = ::GetDlgItem(m_hWnd, id);

@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <new>
+
+#include "framework/afxconv.h"
 
 namespace {
 
@@ -17,10 +18,11 @@ CString g_legalText;
 
 const DWORD kPathBufferSize = 260;
 
-// False when the path fills the whole buffer: it may then be cut short (naming some other
-// file) and, on older systems, lack its terminating zero.
-bool GetExecutablePath(char (&path)[kPathBufferSize]) {
-    DWORD length = GetModuleFileNameA(nullptr, path, kPathBufferSize);
+// Read wide, so that a folder whose name holds characters outside the system's code page is
+// still found. False when the path fills the whole buffer: it may then be cut short (naming
+// some other file) and, on older systems, lack its terminating zero.
+bool GetExecutablePath(wchar_t (&path)[kPathBufferSize]) {
+    DWORD length = GetModuleFileNameW(nullptr, path, kPathBufferSize);
     return length != 0 && length < kPathBufferSize;
 }
 
@@ -29,7 +31,7 @@ bool GetExecutablePath(char (&path)[kPathBufferSize]) {
 void ReadProductVersion(const void* block) {
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block, "\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return;
+    if (!VerQueryValueW(block, L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return;
     const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     g_productVersion.Format("%u.%u.%u.%u", (unsigned)HIWORD(fixed->dwProductVersionMS),
                             (unsigned)LOWORD(fixed->dwProductVersionMS),
@@ -42,7 +44,7 @@ void ReadProductVersion(const void* block) {
 bool ReadFirstTranslation(const void* block, WORD& language, WORD& codePage) {
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block, "\\VarFileInfo\\Translation", &value, &length) ||
+    if (!VerQueryValueW(block, L"\\VarFileInfo\\Translation", &value, &length) ||
         length < 2 * sizeof(WORD))
         return false;
     const WORD* pair = static_cast<const WORD*>(value);
@@ -52,36 +54,37 @@ bool ReadFirstTranslation(const void* block, WORD& language, WORD& codePage) {
 }
 
 // A string value of the translation's block ("StringFileInfo\040704E4\ProductName": language
-// first, upper-case hexadecimal, no leading backslash). Copied up to its terminating zero but
-// never past the length the platform reports, since the value need not end in a zero. A missing
-// or empty value leaves the text as it was.
-void ReadStringValue(const void* block, WORD language, WORD codePage, const char* name,
+// first, upper-case hexadecimal, no leading backslash), read wide: the resource holds UTF-16,
+// which the narrow query would squeeze into the system's code page. Copied up to its
+// terminating zero but never past the length the platform reports (in characters), since the
+// value need not end in a zero. A missing or empty value leaves the text as it was.
+void ReadStringValue(const void* block, WORD language, WORD codePage, const wchar_t* name,
                      CString& text) {
-    char path[64];
-    std::snprintf(path, sizeof(path), "StringFileInfo\\%04X%04X\\%s", (unsigned)language,
+    wchar_t path[64];
+    std::swprintf(path, sizeof(path) / sizeof(path[0]), L"StringFileInfo\\%04X%04X\\%ls", (unsigned)language,
                   (unsigned)codePage, name);
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block, path, &value, &length) || length == 0) return;
-    const char* chars = static_cast<const char*>(value);
-    text = CString(chars, (int)strnlen(chars, length));
+    if (!VerQueryValueW(block, path, &value, &length) || length == 0) return;
+    const wchar_t* chars = static_cast<const wchar_t*>(value);
+    text = AfxFromWide(chars, (int)wcsnlen(chars, length));
 }
 
 void ReadVersionResource() {
-    char path[kPathBufferSize];
+    wchar_t path[kPathBufferSize];
     if (!GetExecutablePath(path)) return;
     DWORD unused = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &unused);
+    DWORD size = GetFileVersionInfoSizeW(path, &unused);
     if (size == 0) return;  // no version resource
     std::unique_ptr<char[]> block(new (std::nothrow) char[size]);
-    if (!block || !GetFileVersionInfoA(path, 0, size, block.get())) return;
+    if (!block || !GetFileVersionInfoW(path, 0, size, block.get())) return;
 
     ReadProductVersion(block.get());
     WORD language = 0;
     WORD codePage = 0;
     if (!ReadFirstTranslation(block.get(), language, codePage)) return;
-    ReadStringValue(block.get(), language, codePage, "ProductName", g_productName);
-    ReadStringValue(block.get(), language, codePage, "LegalCopyright", g_legalText);
+    ReadStringValue(block.get(), language, codePage, L"ProductName", g_productName);
+    ReadStringValue(block.get(), language, codePage, L"LegalCopyright", g_legalText);
 }
 
 }  // namespace

@@ -18,6 +18,11 @@ packages=(
   # Liberation Sans: the font that Wine's own package recommends and most users' Wine draws the
   # dialogs in. DejaVu Sans: the one without it. The link test draws in both.
   fonts-liberation fonts-dejavu-core
+  # Chinese and Japanese characters, which Wine draws as boxes without a font that has them.
+  fonts-wqy-microhei
+  # The locales of other code pages, in which Wine runs programs as on Russian, Japanese and
+  # Chinese systems (made below).
+  locales
   googletest
   zip unzip
   # Roots of other Debian releases to test in (scripts/root.sh).
@@ -85,6 +90,14 @@ else
   fi
   echo "bootstrap: done"
 fi
+
+# Wine takes a program's ANSI code page from its locale: 1251, 932 and 936 for these.
+for locale in ru_RU ja_JP zh_CN; do
+  if ! locale -a 2>/dev/null | grep -qix "$locale.utf-\?8"; then
+    echo "bootstrap: localedef $locale.UTF-8"
+    as_root localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+  fi
+done
 
 if why_not=$("$here/runs-32bit.sh"); then
   echo "bootstrap: tests will run for both builds, x86_64 and i686 (this kernel runs 32-bit x86 programs)"

@@ -11,8 +11,13 @@
 #                          of the prefixes given (and of $WINEPREFIX)
 #   testenv.sh restart-sound DIR   start the sound server of DIR anew (a test killed it)
 #
-# DIR/env.sh exports DISPLAY, PULSE_SERVER and QUORVEL_SINK for the programs of the session.
+# DIR/env.sh exports DISPLAY, PULSE_SERVER and QUORVEL_SINK for the programs of the session, and
+# QUORVEL_WIDE_SINK and QUORVEL_WIDE_DESCRIPTION: a second sink named as desktops name their
+# devices, long and in several scripts, whose monitor is a second capture source.
 set -euo pipefail
+# The sound servers' texts ("Monitor of ...", pactl's answers) in English whatever the caller's
+# language is.
+export LC_ALL=C.UTF-8
 usage="usage: testenv.sh start DIR [--no-display] [--pipewire] | stop DIR [PREFIX...] | restart-sound DIR"
 command=${1:?$usage}
 dir=${2:?$usage}
@@ -20,6 +25,8 @@ shift 2
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 sink=quorvel_sink
+wide_sink=quorvel_wide
+wide_description="Quorvel Prüfquelle Größe Ελληνικά Микрофон 麦克风 マイク Stereo Line-In"
 rate=44100
 # The daemons of a session, in the order they are stopped; each leaves DIR/NAME.pid.
 daemons=(pulse wireplumber pipewire dbus xvfb)
@@ -107,6 +114,8 @@ start_sound() {
   export PULSE_SERVER="unix:$dir/xdg/pulse/native"
   wait_for "$server's PulseAudio server" pactl info
   pactl load-module module-null-sink sink_name="$sink" rate="$rate" channels=2 format=s16le >/dev/null
+  pactl load-module module-null-sink sink_name="$wide_sink" rate="$rate" channels=2 format=s16le \
+    "sink_properties='device.description=\"$wide_description\"'" >/dev/null
   pactl set-default-sink "$sink"
   pactl set-default-source "$sink.monitor"
   [[ "$(pactl info | sed -n 's/^Default Source: //p')" == "$sink.monitor" ]] ||
@@ -134,6 +143,8 @@ case "$command" in
       if [[ -n "$display" ]]; then echo "export DISPLAY=$display"; else echo "unset DISPLAY"; fi
       echo "export PULSE_SERVER=unix:$dir/xdg/pulse/native"
       echo "export QUORVEL_SINK=$sink"
+      echo "export QUORVEL_WIDE_SINK=$wide_sink"
+      echo "export QUORVEL_WIDE_DESCRIPTION='$wide_description'"
       echo "export QUORVEL_TESTENV=$dir"
     } >"$dir/env.sh"
     echo "testenv: display ${display:-none}, $server at $dir/xdg/pulse/native"

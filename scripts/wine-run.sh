@@ -7,7 +7,8 @@
 # and no sound server, in a prefix of its own: windowless programs never start Wine's desktop
 # in the session prefix without a display. The loader is the one of the program's architecture;
 # a 32-bit program on a machine that cannot run one is not started: the reason is printed and
-# the exit code is the tests' skip code.
+# the exit code is the tests' skip code. Wine takes the system's ANSI code page from the locale:
+# the programs run in C.UTF-8 (code page 1252) whatever the caller's is, or in QUORVEL_LOCALE.
 set -euo pipefail
 build=${1:?usage: wine-run.sh BUILD_DIR PROGRAM [ARGS...]}
 shift
@@ -15,6 +16,7 @@ shift
 . "$(dirname "$0")/wine-loader.sh"
 skip_unless_runs "${1:?usage: wine-run.sh BUILD_DIR PROGRAM [ARGS...]}"
 export WINEDEBUG=${WINEDEBUG:--all}
+export LC_ALL=${QUORVEL_LOCALE:-C.UTF-8}
 export WINEDLLOVERRIDES="mscoree,mshtml=d"
 if [[ -n "${QUORVEL_TESTENV:-}" ]]; then
   [[ -f "$QUORVEL_TESTENV/env.sh" ]] || { echo "wine-run: no test session in $QUORVEL_TESTENV" >&2; exit 1; }

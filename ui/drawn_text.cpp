@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string>
+
+#include "framework/afxconv.h"
 
 namespace {
 
@@ -46,8 +49,9 @@ private:
 }  // namespace
 
 RECT DrawnTextBox(HDC dc, const char* text, int length) {
+    std::wstring wide = AfxToWide(text, length);
     SIZE extent = {0, 0};
-    ::GetTextExtentPoint32A(dc, text, length, &extent);  // result deliberately ignored: 0 x 0 then
+    ::GetTextExtentPoint32W(dc, wide.c_str(), (int)wide.size(), &extent);  // result deliberately ignored: 0 x 0 then
     RECT box = {0, 0, extent.cx, extent.cy};
     if (length <= 0) return box;
 
@@ -61,7 +65,7 @@ RECT DrawnTextBox(HDC dc, const char* text, int length) {
     ::SetTextCharacterExtra(drawing, ::GetTextCharacterExtra(dc));
     ::SetTextColor(drawing, RGB(0, 0, 0));
     ::SetBkMode(drawing, TRANSPARENT);
-    ::TextOutA(drawing, marginX, marginY, text, length);
+    ::TextOutW(drawing, marginX, marginY, wide.c_str(), (int)wide.size());
     ::GdiFlush();
     ::SelectObject(drawing, previousFont);
 

@@ -8,4 +8,5 @@
 // under Wine: 4 pixels wider over a web host name at 8 points and 96 dpi, 9 narrower at 144),
 // so the text is drawn off-screen once and its pixels looked at. Without ink (blanks only), or
 // when no off-screen bitmap can be made, the extent itself.
+// The text is UTF-8, length its bytes.
 RECT DrawnTextBox(HDC dc, const char* text, int length);

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "framework/afxconv.h"
 #include "framework/afxwnd.h"
 #include "info/version_info.h"
 
@@ -26,5 +27,5 @@ CString HomepageAddress() { return BuildDownloadAddress(MakerWebHost(), GetProdu
 void OpenHomepage(CWnd* owner) {
     CString address = HomepageAddress();
     // result deliberately ignored: without a browser nothing visible happens
-    ::ShellExecuteA(owner ? owner->m_hWnd : nullptr, "Open", address, nullptr, nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteW(owner ? owner->m_hWnd : nullptr, L"Open", AfxToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -1,5 +1,6 @@
 #include "ui/link_button.h"
 
+#include "framework/afxconv.h"
 #include "framework/afxdc.h"
 #include "ui/drawn_text.h"
 #include "ui/link_caption.h"
@@ -137,10 +138,10 @@ void CHButton::DrawItem(LPDRAWITEMSTRUCT drawItem) {
     HFONT underlined = nullptr;
     HGDIOBJ previousFont = nullptr;
     if (LinkCaptionUnderlined(m_underlineMode, m_hovering)) {
-        LOGFONTA font;
-        if (::GetObjectA(GetFont(), sizeof(font), &font) == sizeof(font)) {
+        LOGFONTW font;  // wide: the face name of a system font may be in any script
+        if (::GetObjectW(GetFont(), sizeof(font), &font) == sizeof(font)) {
             font.lfUnderline = 1;
-            underlined = ::CreateFontIndirectA(&font);
+            underlined = ::CreateFontIndirectW(&font);
             if (underlined) previousFont = dc.SelectObject(underlined);
         }
     }
@@ -157,7 +158,8 @@ void CHButton::DrawItem(LPDRAWITEMSTRUCT drawItem) {
         POINT origin = LinkCaptionOrigin(drawItem->rcItem, drawn);
         dc.SetBkMode(TRANSPARENT);
         if (drawItem->itemState & ODS_DISABLED) {
-            ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption.GetString()), 0, origin.x,
+            std::wstring wide = AfxToWide(caption);
+            ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(wide.c_str()), (WPARAM)wide.size(), origin.x,
                          origin.y, size.cx, size.cy, DST_PREFIXTEXT | DSS_DISABLED);
         } else {
             dc.TextOut(origin.x, origin.y, caption, caption.GetLength());

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Plays a raw 44.1 kHz stereo 16-bit file into the test session's null sink, in the background.
-#   play_signal.sh start RAWFILE NAME      (the player's pid goes to $QUORVEL_TESTENV/players/NAME.pid)
+# Plays a raw 44.1 kHz stereo 16-bit file into the test session's null sink (or SINK), in the
+# background.
+#   play_signal.sh start RAWFILE NAME [SINK]  (the player's pid goes to $QUORVEL_TESTENV/players/NAME.pid)
 #   play_signal.sh stop NAME
 # Started from the Windows test programs under Wine, which pass their environment on.
 set -eu
@@ -8,7 +9,7 @@ players="${QUORVEL_TESTENV:?no test session}/players"
 mkdir -p "$players"
 case "$1" in
   start)
-    pacat --raw --rate=44100 --channels=2 --format=s16le --device="${QUORVEL_SINK:-quorvel_sink}" \
+    pacat --raw --rate=44100 --channels=2 --format=s16le --device="${4:-${QUORVEL_SINK:-quorvel_sink}}" \
       --latency-msec=20 "$2" </dev/null >/dev/null 2>&1 &
     echo $! >"$players/$3.pid"
     ;;

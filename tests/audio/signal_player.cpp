@@ -65,7 +65,7 @@ bool SignalPlayer::RunScript(const std::string& arguments) {
     return StartUnixProgram(Environment("QUORVEL_SOURCE") + "/tests/audio/play_signal.sh " + arguments);
 }
 
-bool SignalPlayer::Play(const StereoSignal& signal, const char* name) {
+bool SignalPlayer::Play(const StereoSignal& signal, const char* name, const std::string& sink) {
     Stop();
     std::string session = Environment("QUORVEL_TESTENV");
     if (session.empty()) return false;
@@ -81,7 +81,7 @@ bool SignalPlayer::Play(const StereoSignal& signal, const char* name) {
         m_name.clear();
         return false;
     }
-    return RunScript("start " + unixFile + " " + m_name);
+    return RunScript("start " + unixFile + " " + m_name + (sink.empty() ? "" : " " + sink));
 }
 
 void SignalPlayer::Stop() {

@@ -21,7 +21,8 @@ StereoSignal MakeSineSignal(double leftCentre, double leftAmplitude, double righ
 class SignalPlayer {
 public:
     ~SignalPlayer() { Stop(); }
-    bool Play(const StereoSignal& signal, const char* name);
+    // Into the session's null sink, or the sink named.
+    bool Play(const StereoSignal& signal, const char* name, const std::string& sink = "");
     void Stop();
 
 private:

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The release as a user gets it: pack both zips, check what is inside, unpack each and start its
-# program from there (inside the test session) under the loader of its own architecture, with
-# this build's meter probe watching. Where 32-bit programs cannot run, the 32-bit zip is checked
+# The release as a user gets it: pack both zips, check what is inside, unpack each into a folder
+# whose name holds characters outside the system's code page (as a profile folder named after its
+# user does) and start its program from there (inside the test session) under the loader of its
+# own architecture, with this build's meter probe watching: its version line, and the address
+# its link opens, carry the version. Where 32-bit programs cannot run, the 32-bit zip is checked
 # but its program not started, and the output says so. Then the same commit once more from
 # elsewhere, which must give the same bytes (in the x86_64 suite; the i686 one would repeat it).
 #   dist_zip.sh SOURCE_DIR BUILD_DIR
@@ -20,6 +22,8 @@ mkdir -p "$work"
 unset SOURCE_DATE_EPOCH
 "$source_dir/scripts/dist.sh" "$top_build" "$work/zips"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+web_host=$(sed -n 's/^QUORVEL_WEB_HOST:STRING=//p' "$build/CMakeCache.txt")
+unpacked=$work/Загрузки_下载_Größe
 # The checkout may be another user's, as in a root run of make test-trixie.
 git_source() { git -c safe.directory="$source_dir" -C "$source_dir" "$@"; }
 commit_time=$(git_source log -1 --format=%ct)
@@ -31,18 +35,40 @@ fail() { echo "FAIL: $*"; exit 1; }
 start_unpacked() {  # EXE
   "$run" "$build" "$1" &
   program=$!
-  trap 'kill $program 2>/dev/null || true' EXIT
   "$run" "$build" "$probe" wait 30 || fail "the unpacked program shows no window"
   sleep 1
   readouts=$("$run" "$build" "$probe" readouts | tr -d '\r')
   echo "$readouts"
   grep -qx "Version $version" <<<"$readouts" || fail "the version resource did not travel with the program"
   grep -qx "44.1kHz stereo 16bit" <<<"$readouts" || fail "no capture format shown"
+  # The link opens the download address, through the stand-in browser of the session.
+  local log=$QUORVEL_TESTENV/ui/browser.log address
+  address="http://$web_host/software/download/index.php?Software=Quorvel&CurrentVersion=$version"
+  mkdir -p "${log%/*}"
+  rm -f "$log"
+  "$run" "$build" "$probe" link || fail "the link cannot be clicked"
+  for _ in $(seq 100); do [[ -s "$log" ]] && break; sleep 0.1; done
+  [[ "$(cat "$log" 2>/dev/null)" == "$address" ]] || fail "the link opened '$(cat "$log" 2>/dev/null)', not $address"
+  echo "link: $address"
   "$run" "$build" "$probe" close
   "$run" "$build" "$probe" gone 10 || fail "the window did not close"
   wait $program || true
-  trap - EXIT
+  program=
 }
+
+# The session's browser is the stand-in that records what it is asked to open, until the end.
+browsers='HKCU\Software\Wine\WineBrowser'
+program=
+cleanup() {
+  # A program a failed check left running is closed: it would hold the output of the run.
+  if [[ -n "$program" ]]; then
+    "$run" "$build" "$probe" close >/dev/null 2>&1 || true
+    "$run" "$build" "$probe" gone 10 >/dev/null 2>&1 || kill "$program" 2>/dev/null || true
+  fi
+  "$run" "$build" reg delete "$browsers" /v Browsers /f >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+"$run" "$build" reg add "$browsers" /v Browsers /d "$source_dir/tests/ui/record_browser.sh" /f >/dev/null
 
 # pe_number FILE OFFSET BYTES: the unsigned number at OFFSET after the PE signature.
 pe_number() {
@@ -62,8 +88,9 @@ for zip_arch in win64:x86_64 win32:i386; do
   times=$(unzip -Z -T "$zip" | awk '/^-/ { print $7 }' | sort -u)
   [[ "$times" == "$zip_time" ]] || fail "$suffix: entries dated $(tr '\n' ' ' <<<"$times")not at the commit ($zip_time)"
   grep -qx "[0-9a-f]\{64\}  Quorvel-$version-$suffix.zip" "$work/zips/SHA256SUMS" || fail "SHA256SUMS lacks $suffix"
-  unzip -q "$zip" -d "$work/$suffix"
-  folder=$work/$suffix/Quorvel-$version
+  mkdir -p "$unpacked"
+  unzip -q "$zip" -d "$unpacked/$suffix"
+  folder=$unpacked/$suffix/Quorvel-$version
   exe=$folder/Quorvel.exe
   [[ "$(pe_arch "$exe")" == "$arch" ]] || fail "$suffix: not an $arch Windows program: '$(pe_arch "$exe")'"
   [[ "$(pe_number "$exe" 92 2)" == 2 ]] || fail "$suffix: not a GUI program (subsystem $(pe_number "$exe" 92 2))"
@@ -77,10 +104,11 @@ for zip_arch in win64:x86_64 win32:i386; do
   [[ "$(grep -cv $'\r$' "$readme")" == 0 && "$(tail -c 2 "$readme" | od -An -t x1 | tr -d ' ')" == 0d0a ]] ||
     fail "$suffix: README.txt has line ends other than CRLF"
   grep -q "Quorvel $version" "$readme" || fail "$suffix: README.txt does not name version $version"
-  # The boxes it quotes are the program's own texts, letter for letter (in the program's code page).
+  # The boxes it quotes are the program's own texts, letter for letter (the program holds them in
+  # UTF-8, as README.txt is written).
   quoted=0
   while IFS= read -r text; do
-    LC_ALL=C grep -qaF "$(printf '%s' "$text" | iconv -f UTF-8 -t CP1252)" "$exe" ||
+    LC_ALL=C grep -qaF "$text" "$exe" ||
       fail "$suffix: README.txt quotes a box the program does not show: \"$text\""
     quoted=$((quoted + 1))
   done < <(sed -n 's/^  "\(.*\)"\r$/\1/p' "$readme")

@@ -23,6 +23,7 @@
 #include "res/resource.h"
 #include "tests/robustness/robust_meter_test.h"
 #include "tests/support/threads.h"
+#include "tests/support/wide_text.h"
 #include "tests/ui/registry_value.h"
 #include "tests/ui/session_scripts.h"
 
@@ -49,10 +50,10 @@ struct DeviceSearch {
     std::string description;
 };
 
-BOOL CALLBACK FindDescription(LPGUID deviceId, LPCSTR description, LPCSTR, LPVOID context) {
+BOOL CALLBACK FindDescription(LPGUID deviceId, LPCWSTR description, LPCWSTR, LPVOID context) {
     auto* search = static_cast<DeviceSearch*>(context);
     if (!deviceId || !IsEqualGUID(*deviceId, search->device)) return TRUE;
-    search->description = description ? description : "";
+    search->description = Utf8(description);
     return FALSE;
 }
 
@@ -61,7 +62,7 @@ BOOL CALLBACK FindDescription(LPGUID deviceId, LPCSTR description, LPCSTR, LPVOI
 std::string DefaultDeviceDescription() {
     DeviceSearch search = {GUID_NULL, ""};
     if (FAILED(GetDeviceID(&DSDEVID_DefaultCapture, &search.device))) return "";
-    DirectSoundCaptureEnumerateA(FindDescription, &search);  // result deliberately ignored: not found stays empty
+    DirectSoundCaptureEnumerateW(FindDescription, &search);  // result deliberately ignored: not found stays empty
     return search.description;
 }
 

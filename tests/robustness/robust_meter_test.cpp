@@ -40,7 +40,7 @@ void RobustMeterTest::AnswerBoxes() {
 
 bool RobustMeterTest::TickRewritesReadout(std::string* why) {
     HWND readout = meter.Control(IDC_VALUE_LEFT);
-    if (!SendWithin(readout, WM_SETTEXT, 0, (LPARAM) "-", 2000)) {
+    if (!SendWithin(readout, WM_SETTEXT, 0, (LPARAM)L"-", 2000)) {
         *why = "the window does not answer within 2 s";
         return false;
     }
@@ -126,8 +126,10 @@ int RobustMeterTest::MonitorEntry() {
     HWND list = meter.Control(IDC_DEVICE_LIST);
     LRESULT count = 0;
     EXPECT_TRUE(SendWithin(list, LB_GETCOUNT, 0, 0, 5000, &count));
-    for (int i = 0; i < (int)count; ++i)
-        if (ListEntryText(list, i).compare(0, 11, "Monitor of ") == 0) return i;
+    for (int i = 0; i < (int)count; ++i) {
+        std::string entry = ListEntryText(list, i);
+        if (entry.compare(0, 11, "Monitor of ") == 0 && !IsWideSinkEntry(entry)) return i;
+    }
     ADD_FAILURE() << "no entry for the null sink's monitor among " << count;
     return -1;
 }

@@ -4,14 +4,17 @@ CRecordingApp::CRecordingApp() : CWinApp(nullptr), m_released(CreateEventA(nullp
 
 CRecordingApp::~CRecordingApp() { CloseHandle(m_released); }
 
-int CRecordingApp::DoMessageBox(const char* text, UINT type, UINT) {
+int CRecordingApp::DoMessageBox(const char* text, UINT type, UINT helpId) {
     std::function<void()> action;
+    bool showing;
     {
         CSingleLock lock(m_lock);
         m_boxes.push_back({text ? text : "", type, GetCurrentThreadId()});
         action.swap(m_duringNextBox);
+        showing = m_showing;
     }
     if (action) action();
+    if (showing) return CWinApp::DoMessageBox(text, type, helpId);
     WaitForSingleObject(m_released, INFINITE);
     return IDOK;
 }
@@ -20,7 +23,13 @@ void CRecordingApp::Reset() {
     CSingleLock lock(m_lock);
     m_boxes.clear();
     m_duringNextBox = nullptr;
+    m_showing = false;
     SetEvent(m_released);
+}
+
+void CRecordingApp::ShowBoxes() {
+    CSingleLock lock(m_lock);
+    m_showing = true;
 }
 
 std::vector<RecordedBox> CRecordingApp::Boxes() {

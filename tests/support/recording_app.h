@@ -23,7 +23,10 @@ public:
 
     int DoMessageBox(const char* text, UINT type, UINT helpId) override;
 
-    void Reset();  // forgets the boxes and stops holding
+    void Reset();  // forgets the boxes, stops holding and showing them
+
+    // From now on every box is also shown for real, as the program shows it, until Reset.
+    void ShowBoxes();
     std::vector<RecordedBox> Boxes();
     std::vector<std::string> Texts();
     size_t BoxCount();
@@ -42,6 +45,7 @@ private:
     CCriticalSection m_lock;
     std::vector<RecordedBox> m_boxes;
     HANDLE m_released;  // manual-reset; clear while holding
+    bool m_showing = false;
     std::function<void()> m_duringNextBox;
 };
 

@@ -59,7 +59,7 @@ TEST_F(MeterWithoutSoundServer, ReportsTheDeviceFailureAndKeepsRunning) {
     // The device cannot be bound, and then its capabilities cannot be read; each failure is
     // told in a box of its own that holds the start until the user dismisses it.
     const char* expected[] = {"Fehler: DirectSound Initialisierung",
-                              "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterst\xFCtzt"};
+                              "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterstützt"};
     for (const char* message : expected) {
         HWND box = meter.WaitForOtherDialog(15000);
         ASSERT_NE(box, nullptr) << "no message box for: " << message;
@@ -124,7 +124,7 @@ TEST_F(MeterWithoutSoundServer, CloseDuringTheStartUpBoxFollowsIt) {
     EXPECT_EQ(exitCode, 0u) << "0xC0000005 is the crash of a close run inside the start-up";
     ASSERT_EQ(texts.size(), 2u);
     ASSERT_NO_FATAL_FAILURE(ExpectDeviceMessage(texts[0], "Fehler: DirectSound Initialisierung"));
-    ASSERT_NO_FATAL_FAILURE(ExpectDeviceMessage(texts[1], "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterst\xFCtzt"));
+    ASSERT_NO_FATAL_FAILURE(ExpectDeviceMessage(texts[1], "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterstützt"));
 }
 
 TEST_F(MeterSourceRemoved, KeepsAnsweringAndCloses) {

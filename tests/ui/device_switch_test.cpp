@@ -73,13 +73,24 @@ TEST_F(MeterDeviceSwitch, KeepsMaximaShowsTheFormatAndRestartsTheMarks) {
     LRESULT count = 0;
     ASSERT_TRUE(SendWithin(list, LB_GETCOUNT, 0, 0, 2000, &count));
     ASSERT_GE(count, 2) << "a switch needs a second device";
-    int monitor = -1;
-    for (int i = 0; i < (int)count; ++i)
-        if (ListEntryText(list, i).compare(0, 11, "Monitor of ") == 0) monitor = i;
+    // The null sink's monitor, and that of the second sink, named as desktops name devices: long,
+    // in several scripts. Its entry must show the name whole.
+    int monitor = -1, wide = -1;
+    for (int i = 0; i < (int)count; ++i) {
+        std::string entry = ListEntryText(list, i);
+        std::printf("device %d: %s\n", i, entry.c_str());
+        if (IsWideSinkEntry(entry)) wide = i;
+        else if (entry.compare(0, 11, "Monitor of ") == 0) monitor = i;
+    }
     ASSERT_GE(monitor, 0) << "no entry for the null sink's monitor";
-    // Entry 0 is selected at start: go to another entry first, then to the monitor if that is
-    // yet another one.
-    int first = monitor == 1 && count > 2 ? 2 : 1;
+    ASSERT_GE(wide, 0) << "no entry ends with the whole name of the second sink: "
+                       << SessionVariable("QUORVEL_WIDE_DESCRIPTION");
+    // Entry 0 is selected at start: go first to another entry that hears the null sink (not the
+    // second sink's), then to the monitor if that is yet another one.
+    int first = 1;
+    while (first == wide || first == monitor) ++first;
+    if (first >= count) first = monitor;
+    ASSERT_NE(first, 0) << "a switch needs a second device that hears the null sink";
 
     ASSERT_NO_FATAL_FAILURE(WaitForCaptureRunning());
     ASSERT_NO_FATAL_FAILURE(PlayTone(180, 140));
@@ -101,7 +112,7 @@ TEST_F(MeterDeviceSwitch, KeepsMaximaShowsTheFormatAndRestartsTheMarks) {
     std::printf("marks stand at %ld, %ld, %ld, %ld before the switch\n", marks[0], marks[1], marks[2], marks[3]);
 
     // Every device here captures in the same format: the line is emptied to see it written anew.
-    ASSERT_TRUE(SendWithin(meter.Control(IDC_FORMAT_NAME), WM_SETTEXT, 0, (LPARAM) "", 2000));
+    ASSERT_TRUE(SendWithin(meter.Control(IDC_FORMAT_NAME), WM_SETTEXT, 0, (LPARAM)L"", 2000));
     ASSERT_EQ(meter.Text(IDC_FORMAT_NAME), "");
 
     ASSERT_NO_FATAL_FAILURE(SelectEntry(first));
@@ -121,9 +132,14 @@ TEST_F(MeterDeviceSwitch, KeepsMaximaShowsTheFormatAndRestartsTheMarks) {
     ASSERT_NO_FATAL_FAILURE(PlayTone(110, 60));
     EXPECT_TRUE(MaximaShow(180, 140)) << Readouts();
 
-    if (monitor == first) return;
-    ASSERT_NO_FATAL_FAILURE(SelectEntry(monitor));
-    EXPECT_EQ(meter.Text(IDC_FORMAT_NAME), "44.1kHz stereo 16bit");
-    ASSERT_NO_FATAL_FAILURE(PlayTone(50, 90));
-    EXPECT_TRUE(MaximaShow(180, 140)) << Readouts();
+    if (monitor != first) {
+        ASSERT_NO_FATAL_FAILURE(SelectEntry(monitor));
+        EXPECT_EQ(meter.Text(IDC_FORMAT_NAME), "44.1kHz stereo 16bit");
+        ASSERT_NO_FATAL_FAILURE(PlayTone(50, 90));
+        EXPECT_TRUE(MaximaShow(180, 140)) << Readouts();
+    }
+
+    // The entry of the long name opens its own device: it reads what plays into its sink.
+    ASSERT_NO_FATAL_FAILURE(SelectEntry(wide));
+    ASSERT_NO_FATAL_FAILURE(PlayTone(200, 20, 5000, nullptr, SessionVariable("QUORVEL_WIDE_SINK")));
 }

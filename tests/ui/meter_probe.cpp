@@ -2,12 +2,13 @@
 // readouts, tells where it is on screen, opens and closes its info dialog, and closes it. Used by
 // `make run` and by hand.
 //   meter_probe [desktop NAME] wait SECONDS | readouts | rect | info SECONDS | close-info SECONDS
-//                              | close | gone SECONDS
+//                              | link | close | gone SECONDS
 // `desktop NAME` looks on the Wine desktop of that name (`explorer /desktop=NAME,...`): a program
 // on another desktop does not see its windows. `rect` prints the meter window's rectangle (left
 // top width height, frame included, in the coordinates of its desktop); `info` opens the info
 // dialog from the system menu and prints the rectangle that covers both windows; `close-info`
-// closes the dialog as its close button does.
+// closes the dialog as its close button does; `link` clicks the homepage link. Texts are read
+// wide and printed in UTF-8.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,13 +17,14 @@
 #include <initializer_list>
 
 #include "res/resource.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
-HWND FindMeter() { return FindWindowA("#32770", "Quorvel"); }
+HWND FindMeter() { return FindWindowW(L"#32770", L"Quorvel"); }
 // The info dialog while it is shown
 HWND FindInfo() {
-    HWND info = FindWindowA("#32770", "Info \xfc" "ber Quorvel");  // code page 1252
+    HWND info = FindWindowW(L"#32770", L"Info \u00FCber Quorvel");
     return info && IsWindowVisible(info) ? info : nullptr;
 }
 
@@ -36,11 +38,12 @@ bool WaitFor(HWND (*find)(), bool present, double seconds) {
 }
 
 void PrintText(HWND window, int id) {
-    char text[256] = "";
-    GetDlgItemTextA(window, id, text, sizeof(text));
-    for (char* c = text; *c; ++c)
-        if (*c == '\t') *c = ' ';
-    std::printf("%s\n", text);
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(window, id, text, 256);
+    std::string utf8 = Utf8(text);
+    for (char& c : utf8)
+        if (c == '\t') c = ' ';
+    std::printf("%s\n", utf8.c_str());
 }
 
 void PrintRect(const RECT& rect) {
@@ -52,7 +55,7 @@ void PrintRect(const RECT& rect) {
 int main(int argc, char** argv) {
     const char* usage =
         "usage: meter_probe [desktop NAME] wait SECONDS | readouts | rect | info SECONDS | close-info SECONDS\n"
-        "                                  | close | gone SECONDS\n";
+        "                                  | link | close | gone SECONDS\n";
     const char* desktopName = nullptr;
     if (argc > 3 && !std::strcmp(argv[1], "desktop")) {
         desktopName = argv[2];
@@ -120,6 +123,7 @@ int main(int argc, char** argv) {
         if (info) PostMessageA(info, WM_CLOSE, 0, 0);
         return WaitFor(FindInfo, false, seconds) ? 0 : 1;
     }
+    if (!std::strcmp(command, "link")) return PostMessageW(GetDlgItem(meter, IDC_HOMEPAGE), BM_CLICK, 0, 0) ? 0 : 1;
     if (!std::strcmp(command, "close")) return PostMessageA(meter, WM_CLOSE, 0, 0) ? 0 : 1;
     std::fprintf(stderr, "meter_probe: unknown command %s\n", command);
     return 2;

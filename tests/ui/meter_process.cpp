@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "tests/audio/signal_player.h"
+#include "tests/support/wide_text.h"
 #include "tests/ui/session_scripts.h"
 
 #ifndef QUORVEL_EXE_UNIX_PATH
@@ -95,11 +96,11 @@ int EndLeftoverPrograms() {
 }
 
 std::string WindowText(HWND window) {
-    char text[1024] = "";
+    wchar_t text[1024] = L"";
     // Another process's window: no message is sent. A window gone meanwhile has no text, whatever
     // the buffer was left holding.
-    int length = GetWindowTextA(window, text, sizeof(text));
-    return std::string(text, length > 0 && length < (int)sizeof(text) ? length : 0);
+    int length = GetWindowTextW(window, text, 1024);
+    return Utf8(text, length > 0 && length < 1024 ? length : 0);
 }
 
 std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
@@ -111,7 +112,7 @@ HWND AnyMeterWindow() {
 
 bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, LRESULT* result) {
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &answer)) return false;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &answer)) return false;
     if (result) *result = (LRESULT)answer;
     return true;
 }
@@ -119,19 +120,12 @@ bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD t
 std::string ListEntryText(HWND list, int index) {
     LRESULT length = 0;
     if (!SendWithin(list, LB_GETTEXTLEN, index, 0, 2000, &length) || length < 0) return "";
-    std::vector<char> buffer(2 * (length + 1) + 2, 0);
+    std::vector<wchar_t> buffer((size_t)length + 1, L'\0');
     LRESULT copied = 0;
-    if (!SendWithin(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()), 2000, &copied) || copied < 0)
+    if (!SendWithin(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()), 2000, &copied) || copied < 0 ||
+        copied > length)
         return "";
-    bool wide = length > 0 && buffer[1] == 0;
-    if (!wide) return std::string(buffer.data());
-    std::string text;
-    for (LRESULT i = 0; i < length; ++i) {
-        WCHAR c = (WCHAR)((BYTE)buffer[2 * i] | ((BYTE)buffer[2 * i + 1] << 8));
-        if (c == 0) break;
-        text += c < 0x80 ? (char)c : '?';
-    }
-    return text;
+    return Utf8(buffer.data(), (int)copied);
 }
 
 bool MeterProcess::Start(std::string* error) { return StartProgram(ProgramUnixPath(), "", error); }

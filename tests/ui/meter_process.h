@@ -67,14 +67,14 @@ int EndLeftoverPrograms();
 std::string ProgramUnixPath();
 std::string ProgramWindowsPath();
 
+// Read wide, in UTF-8 (tests/support/wide_text.h).
 std::string WindowText(HWND window);
 // The text of a message box (its static with id 0xFFFF).
 std::string MessageBoxText(HWND box);
 // Any meter window of any process: none may be open when a test starts.
 HWND AnyMeterWindow();
 
-// The text of a list box entry of another process. Wine hands a narrow caller of another
-// process the list box's wide text, so that is recognised and narrowed here.
+// The text of a list box entry of another process, read wide, in UTF-8.
 std::string ListEntryText(HWND list, int index);
 // Sends a message with a timeout; false when the program does not answer.
 bool SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, LRESULT* result = nullptr);

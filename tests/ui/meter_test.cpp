@@ -40,6 +40,9 @@ void MeterTest::SetUp() {
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     ASSERT_EQ(dpi, SessionDpi()) << "the session's desktop does not run at the dots per inch the test is for";
+    if (const char* codePage = std::getenv("QUORVEL_CODEPAGE")) {
+        ASSERT_EQ(GetACP(), (UINT)std::atoi(codePage)) << "the locale of that code page is missing (scripts/bootstrap.sh)";
+    }
     // A test killed at its time limit cannot end its program; that must not fail the next ones.
     if (int ended = EndLeftoverPrograms()) std::printf("ended %d program(s) an earlier test left running\n", ended);
     ASSERT_EQ(AnyMeterWindow(), nullptr) << "a meter window is open before the test";
@@ -85,14 +88,14 @@ void MeterTest::WaitForCaptureRunning() {
     }
 }
 
-void MeterTest::PlayTone(LONG left, LONG right, DWORD timeoutMs, ULONGLONG* tookMs) {
+void MeterTest::PlayTone(LONG left, LONG right, DWORD timeoutMs, ULONGLONG* tookMs, const std::string& sink) {
     StereoSignal tone = Tone(left, right);
     ASSERT_EQ(tone.ExpectedLevel(0), left);
     ASSERT_EQ(tone.ExpectedLevel(1), right);
     static int tones = 0;
     std::string name = "ui_tone_" + std::to_string(left) + "_" + std::to_string(right) + "_" + std::to_string(++tones);
     ULONGLONG start = GetTickCount64();
-    ASSERT_TRUE(player.Play(tone, name.c_str())) << "cannot play " << name;
+    ASSERT_TRUE(player.Play(tone, name.c_str(), sink)) << "cannot play " << name;
     ASSERT_TRUE(WaitUntil([&] { return ReadoutsShow(left, right); }, timeoutMs))
         << "the readouts do not show " << left << "/" << right << " within " << timeoutMs << " ms: " << Readouts();
     if (tookMs) *tookMs = GetTickCount64() - start;

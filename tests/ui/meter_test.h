@@ -29,8 +29,10 @@ protected:
     // Waits until the activity marks move on screen: the capture stream delivers blocks. Under
     // Wine the first samples arrive about half a second after the capture buffer starts.
     void WaitForCaptureRunning();
-    // Plays a tone and waits until the readouts show its levels; tookMs from the start of playing.
-    void PlayTone(LONG left, LONG right, DWORD timeoutMs = 5000, ULONGLONG* tookMs = nullptr);
+    // Plays a tone (into the session's null sink, or the sink named) and waits until the readouts
+    // show its levels; tookMs from the start of playing.
+    void PlayTone(LONG left, LONG right, DWORD timeoutMs = 5000, ULONGLONG* tookMs = nullptr,
+                  const std::string& sink = "");
 
     // Holds still until the peak-hold markers have fallen onto the levels, then compares every
     // pixel of both bars with what the bars' rules give for these levels and maxima.

@@ -5,8 +5,12 @@
 // then; nothing may crash, and what the user asked for happens once the interrupted work is done.
 // After every case the engine's thread has ended and its devices and drawing contexts are gone.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -18,12 +22,17 @@
 #include "tests/support/import_patch.h"
 #include "tests/support/recording_app.h"
 #include "tests/support/threads.h"
+#include "tests/support/wide_text.h"
 #include "ui/meter_dialog.h"
 
 namespace {
 
 const char kInitializeFailed[] = "Fehler: DirectSound Initialisierung";
-const char kCapsFailed[] = "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterst\xFCtzt";
+const char kCapsFailed[] = "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterstützt";
+
+#ifndef QUORVEL_WEB_HOST
+#error "QUORVEL_WEB_HOST must name the maker's web host"
+#endif
 const char kLockFailed[] = "Fehler: PufferLock";
 
 // Drawing contexts that the code of this program took with GetDC and has not given back.
@@ -48,8 +57,8 @@ std::atomic<int> g_lookups{0};
 std::atomic<int> g_textsWritten{0};
 std::atomic<DWORD> g_countedThread{0};
 decltype(&GetDlgItem) g_getDlgItem = nullptr;
-decltype(&SetDlgItemTextA) g_setDlgItemText = nullptr;
-decltype(&SetWindowTextA) g_setWindowText = nullptr;
+decltype(&SetDlgItemTextW) g_setDlgItemText = nullptr;
+decltype(&SetWindowTextW) g_setWindowText = nullptr;
 
 bool OnCountedThread() { return GetCurrentThreadId() == g_countedThread; }
 
@@ -58,18 +67,25 @@ HWND WINAPI CountingGetDlgItem(HWND dialog, int id) {
     return g_getDlgItem(dialog, id);
 }
 
-BOOL WINAPI CountingSetDlgItemText(HWND dialog, int id, LPCSTR text) {
+BOOL WINAPI CountingSetDlgItemText(HWND dialog, int id, LPCWSTR text) {
     if (OnCountedThread()) ++g_lookups;
     return g_setDlgItemText(dialog, id, text);
 }
 
-BOOL WINAPI CountingSetWindowText(HWND window, LPCSTR text) {
+BOOL WINAPI CountingSetWindowText(HWND window, LPCWSTR text) {
     if (OnCountedThread()) ++g_textsWritten;
     return g_setWindowText(window, text);
 }
 
 uintptr_t __cdecl FailBeginThreadEx(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned, unsigned*) {
     return 0;  // as when no thread can be made
+}
+
+// A window's text, read wide (the way a window of any script is read).
+std::string Text(HWND window) {
+    wchar_t text[512] = L"";
+    int length = GetWindowTextW(window, text, 512);
+    return Utf8(text, length > 0 && length < 512 ? length : 0);
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -86,6 +102,13 @@ BOOL CALLBACK FindByChild(HWND window, LPARAM context) {
     if (!GetDlgItem(window, search->childId)) return TRUE;
     search->found = window;
     return FALSE;
+}
+
+BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
 }
 
 class MeterWindowNestedLoops : public ::testing::Test {
@@ -432,12 +455,12 @@ TEST_F(MeterWindowNestedLoops, QuitEndsCaptureToo) {
 // lookup by id costs a server request per readout and tick, a fifth of the window's work.
 TEST_F(MeterWindowNestedLoops, TicksWriteTheReadoutsWithoutLookingThemUp) {
     ImportPatch getDlgItem{"user32.dll", "GetDlgItem", reinterpret_cast<const void*>(CountingGetDlgItem)};
-    ImportPatch setDlgItemText{"user32.dll", "SetDlgItemTextA", reinterpret_cast<const void*>(CountingSetDlgItemText)};
-    ImportPatch setWindowText{"user32.dll", "SetWindowTextA", reinterpret_cast<const void*>(CountingSetWindowText)};
+    ImportPatch setDlgItemText{"user32.dll", "SetDlgItemTextW", reinterpret_cast<const void*>(CountingSetDlgItemText)};
+    ImportPatch setWindowText{"user32.dll", "SetWindowTextW", reinterpret_cast<const void*>(CountingSetWindowText)};
     ASSERT_TRUE(getDlgItem.Applied() && setDlgItemText.Applied() && setWindowText.Applied());
     g_getDlgItem = getDlgItem.Original<decltype(&GetDlgItem)>();
-    g_setDlgItemText = setDlgItemText.Original<decltype(&SetDlgItemTextA)>();
-    g_setWindowText = setWindowText.Original<decltype(&SetWindowTextA)>();
+    g_setDlgItemText = setDlgItemText.Original<decltype(&SetDlgItemTextW)>();
+    g_setWindowText = setWindowText.Original<decltype(&SetWindowTextW)>();
     g_countedThread = m_windowThread;
     int lookups = -1, texts = -1;
     Meanwhile([&] {
@@ -455,4 +478,76 @@ TEST_F(MeterWindowNestedLoops, TicksWriteTheReadoutsWithoutLookingThemUp) {
     g_countedThread = 0;
     EXPECT_GE(texts, 20) << "the ticks wrote the readouts";
     EXPECT_EQ(lookups, 0) << "controls looked up by id while the meter ticked";
+}
+
+// Every text of the window and of what it opens, read wide in this process (a menu of another
+// process cannot be read), is the one the program means, under every system code page: ctest
+// runs this case under 1252, 1251, 932 and 936 as well (QUORVEL_CODEPAGE).
+TEST_F(MeterWindowNestedLoops, TextsReadTheSameUnderEveryCodePage) {
+    if (const char* codePage = std::getenv("QUORVEL_CODEPAGE")) {
+        ASSERT_EQ(GetACP(), (UINT)std::atoi(codePage)) << "the locale of that code page is missing (scripts/bootstrap.sh)";
+    }
+    fake->script.getCapsResult = DSERR_INVALIDPARAM;  // the box of a German text
+    TestApp().ShowBoxes();
+    std::vector<std::pair<std::string, std::string>> seen;  // what, text
+    Meanwhile([&] {
+        HWND box = nullptr;
+        if (WaitUntil([&] { return (box = WindowWith(0xFFFF)) && IsWindowVisible(box); }, 10000)) {
+            seen.push_back({"box title", Text(box)});
+            seen.push_back({"box", Text(GetDlgItem(box, 0xFFFF))});
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        HWND meter = WaitForShownMeter();
+        if (!meter) return;
+        wchar_t entry[128] = L"";
+        GetMenuStringW(GetSystemMenu(meter, FALSE), IDM_ABOUTBOX, entry, 128, MF_BYCOMMAND);
+        seen.push_back({"window menu", Utf8(entry)});
+        for (int id : {IDC_FORMAT_NAME, IDC_VERSION, IDC_HOMEPAGE})
+            seen.push_back({"control " + std::to_string(id), Text(GetDlgItem(meter, id))});
+        wchar_t tip[128] = L"";
+        TOOLINFOW tool = {};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.lpszText = tip;
+        HWND tooltip = nullptr;  // the link button's, the one tooltip of the window's thread
+        EnumThreadWindows(m_windowThread, FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
+        if (tooltip) SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool));
+        seen.push_back({"tooltip", Utf8(tip)});
+        PostMessageW(meter, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND info = nullptr;
+        if (!WaitUntil([&] { return (info = WindowWith(IDC_INFO_TITLE)) && IsWindowVisible(info); }, 5000)) {
+            DriverFailure("no info dialog");
+        } else {
+            seen.push_back({"info dialog", Text(info)});
+            for (int id : {IDC_INFO_TITLE, IDC_INFO_COPYRIGHT, IDC_INFO_LINK})
+                seen.push_back({"info control " + std::to_string(id), Text(GetDlgItem(info, id))});
+            PostMessageW(info, WM_COMMAND, IDOK, 0);
+            if (!WaitUntil([&] { return !IsWindow(info); }, 5000)) DriverFailure("the info dialog stays");
+        }
+        Send(meter, WM_CLOSE, 0, 0, "WM_CLOSE");
+    });
+    RunMeter();
+    const std::string host = QUORVEL_WEB_HOST;
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"box title", "meter_window_tests"},
+        {"box", ""},  // its end is checked below: its start is the platform's text for the code
+        {"window menu", "&Info über Quorvel..."},
+        {"control " + std::to_string(IDC_FORMAT_NAME), "44.1kHz stereo 16bit"},
+        {"control " + std::to_string(IDC_VERSION), "Version 0.5.0.0"},
+        {"control " + std::to_string(IDC_HOMEPAGE), host},
+        {"tooltip", "visit homepage for updates and documentation"},
+        {"info dialog", "Info über Quorvel"},
+        {"info control " + std::to_string(IDC_INFO_TITLE), "Quorvel Version 0.5.0.0"},
+        {"info control " + std::to_string(IDC_INFO_COPYRIGHT), "Copyright (C) 2026 the Quorvel developers"},
+        {"info control " + std::to_string(IDC_INFO_LINK), host},
+    };
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].first, expected[i].first);
+        if (seen[i].first == "box") {
+            EXPECT_TRUE(EndsWith(seen[i].second, std::string(" \n ") + kCapsFailed)) << seen[i].second;
+            EXPECT_EQ(seen[i].second.find('?'), std::string::npos) << seen[i].second;
+        } else {
+            EXPECT_EQ(seen[i].second, expected[i].second) << seen[i].first;
+        }
+    }
 }

@@ -8,6 +8,7 @@
 result=${1:?usage: pulse_sink.sh RESULT unload|reload|suspend|resume}
 command=${2:?usage: pulse_sink.sh RESULT unload|reload|suspend|resume}
 sink=${QUORVEL_SINK:-quorvel_sink}
+export LC_ALL=C.UTF-8  # pactl's answers in English, whatever locale the test runs in
 
 sink_modules() {
   pactl list short modules | awk -v arg="sink_name=$sink" \

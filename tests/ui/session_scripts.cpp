@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tests/audio/signal_player.h"
+#include "tests/support/wide_text.h"
 
 #ifndef QUORVEL_UI_SCRIPTS
 #error "QUORVEL_UI_SCRIPTS must name the folder of the ui tests' scripts"
@@ -25,6 +26,18 @@ bool LastLineIs(const std::string& text, const std::string& line) {
 std::string SessionDirectory() {
     const char* directory = std::getenv("QUORVEL_TESTENV");
     return directory ? directory : "";
+}
+
+std::string SessionVariable(const char* name) {
+    wchar_t value[1024] = L"";
+    DWORD length = GetEnvironmentVariableW(Wide(name).c_str(), value, 1024);
+    return length > 0 && length < 1024 ? Utf8(value, (int)length) : "";
+}
+
+bool IsWideSinkEntry(const std::string& entry) {
+    std::string description = SessionVariable("QUORVEL_WIDE_DESCRIPTION");
+    return !description.empty() && entry.size() >= description.size() &&
+           entry.compare(entry.size() - description.size(), description.size(), description) == 0;
 }
 
 std::string SessionFile(const std::string& name) {

@@ -9,6 +9,13 @@
 
 // QUORVEL_TESTENV: the session directory, empty outside a session.
 std::string SessionDirectory();
+// A variable of the session's environment (scripts/testenv.sh), read wide, in UTF-8: its value
+// may be in any script. QUORVEL_WIDE_SINK and QUORVEL_WIDE_DESCRIPTION name the session's second
+// sink, whose monitor is listed as "Monitor of " and that description.
+std::string SessionVariable(const char* name);
+// Whether a device list entry is the monitor of the session's second sink.
+bool IsWideSinkEntry(const std::string& entry);
+
 // A scratch file of the ui tests inside the session (a Unix path); the folder is created.
 std::string SessionFile(const std::string& name);
 

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "tests/support/threads.h"
 #include "tests/ui/meter_test.h"
+#include "tests/ui/session_scripts.h"
 
 namespace {
 
@@ -26,7 +27,16 @@ TEST_F(MeterStartup, ShowsItsWindowAndFollowsTheSignal) {
     EXPECT_GT(count, 0) << "the device list is empty";
     ASSERT_TRUE(SendWithin(list, LB_GETCURSEL, 0, 0, 2000, &selected));
     EXPECT_EQ(selected, 0);
-    for (LRESULT i = 0; i < count; ++i) std::printf("device %ld: %s\n", (long)i, ListEntryText(list, (int)i).c_str());
+    // Every name whole, in whatever script, under whatever code page the system has: the second
+    // sink's is long and mixes scripts, as desktops name their devices.
+    int wholeNames = 0;
+    for (LRESULT i = 0; i < count; ++i) {
+        std::string entry = ListEntryText(list, (int)i);
+        std::printf("device %ld: %s\n", (long)i, entry.c_str());
+        if (IsWideSinkEntry(entry)) ++wholeNames;
+    }
+    EXPECT_EQ(wholeNames, 1) << "the second sink's monitor is not listed by its whole name: "
+                             << SessionVariable("QUORVEL_WIDE_DESCRIPTION");
     EXPECT_EQ(meter.Text(IDC_FORMAT_NAME), "44.1kHz stereo 16bit");
     EXPECT_EQ(meter.Text(IDC_VERSION), "Version 0.5.0.0");
 

@@ -72,9 +72,9 @@ TEST(FrameworkWindow, ADialogEndedInItsInitialisationNeverShows) {
 namespace {
 
 #ifdef _WIN64
-const char kSetWindowLongPtr[] = "SetWindowLongPtrA";
+const char kSetWindowLongPtr[] = "SetWindowLongPtrW";
 #else
-const char kSetWindowLongPtr[] = "SetWindowLongA";  // what SetWindowLongPtrA stands for here
+const char kSetWindowLongPtr[] = "SetWindowLongW";  // what SetWindowLongPtrW stands for here
 #endif
 
 LONG_PTR WINAPI RefuseSubclassing(HWND, int, LONG_PTR) {
@@ -83,12 +83,12 @@ LONG_PTR WINAPI RefuseSubclassing(HWND, int, LONG_PTR) {
 }
 
 int g_toolTipsMade = 0;
-decltype(&CreateWindowExA) g_createWindowExA = nullptr;
+decltype(&CreateWindowExW) g_createWindowExW = nullptr;
 
-HWND WINAPI CountingCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
+HWND WINAPI CountingCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR name, DWORD style, int x, int y, int width,
                                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-    if (!IS_INTRESOURCE(className) && lstrcmpiA(className, TOOLTIPS_CLASSA) == 0) ++g_toolTipsMade;
-    return g_createWindowExA(exStyle, className, name, style, x, y, width, height, parent, menu, instance, param);
+    if (!IS_INTRESOURCE(className) && lstrcmpiW(className, TOOLTIPS_CLASSW) == 0) ++g_toolTipsMade;
+    return g_createWindowExW(exStyle, className, name, style, x, y, width, height, parent, menu, instance, param);
 }
 
 BOOL CALLBACK CountToolTips(HWND window, LPARAM count) {
@@ -116,10 +116,10 @@ TEST(FrameworkWindow, ATooltipThatCannotBeAttachedIsNeitherLeftNorMadeAgain) {
     ASSERT_TRUE(button.SubclassWindow(window));
     int before = LiveToolTips();
     {
-        ImportPatch counting("user32.dll", "CreateWindowExA", reinterpret_cast<const void*>(CountingCreateWindowExA));
+        ImportPatch counting("user32.dll", "CreateWindowExW", reinterpret_cast<const void*>(CountingCreateWindowExW));
         ImportPatch refusing("user32.dll", kSetWindowLongPtr, reinterpret_cast<const void*>(RefuseSubclassing));
         ASSERT_TRUE(counting.Applied() && refusing.Applied());
-        g_createWindowExA = counting.Original<decltype(&CreateWindowExA)>();
+        g_createWindowExW = counting.Original<decltype(&CreateWindowExW)>();
         g_toolTipsMade = 0;
         button.SetToolTipText("visit homepage", TRUE);
         MSG msg = {window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0, {5, 5}};

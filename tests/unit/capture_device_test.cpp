@@ -10,8 +10,8 @@
 
 namespace {
 
-const char kGetCapsMessage[] = "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterst\xFCtzt";
-const char kNoFormatMessage[] = "Das gew\xFCnschte WAV-Format ist nicht verfuegbar";
+const char kGetCapsMessage[] = "Fehler: GetCaps, eventuell wird Aufnahmeformat nicht unterstützt";
+const char kNoFormatMessage[] = "Das gewünschte WAV-Format ist nicht verfuegbar";
 
 // Every failure box reads "<what the code means> \n <message>".
 void ExpectReport(const std::string& text, const char* message) {

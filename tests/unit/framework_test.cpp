@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/afxconv.h"
 #include "framework/afxstring.h"
 #include "framework/afxthread.h"
 #include "framework/afxwinapp.h"
@@ -53,6 +54,19 @@ TEST(FrameworkString, FormatAndBuffers) {
     shared.ReleaseBuffer(3);
     EXPECT_STREQ(buffer, "abc") << "writing through a buffer never changes a copy";
     EXPECT_STREQ(shared, "Xbc");
+}
+
+// Texts cross into the window system as UTF-16 and come back as UTF-8, whole, in any script.
+TEST(FrameworkString, CrossesToAndFromWideText) {
+    const char mixed[] = "Gr\xC3\xB6\xC3\x9F" "e \xCE\x95\xCE\xBB \xD0\x9C\xD0\xB8 \xE9\xBA\xA6 \xF0\x9F\x8E\xA4";
+    const wchar_t wide[] = L"Gr\u00F6\u00DFe \u0395\u03BB \u041C\u0438 \u9EA6 \U0001F3A4";
+    EXPECT_EQ(AfxToWide(mixed), std::wstring(wide));
+    EXPECT_STREQ(AfxFromWide(wide), mixed);
+    EXPECT_EQ(AfxToWide(mixed, 4), std::wstring(L"Gr\u00F6")) << "a length in bytes";
+    EXPECT_STREQ(AfxFromWide(wide, 2), "Gr");
+    EXPECT_EQ(AfxToWide(nullptr), std::wstring());
+    EXPECT_STREQ(AfxFromWide(nullptr), "");
+    EXPECT_EQ(AfxToWide("a\xFF" "b"), std::wstring(L"a\uFFFDb")) << "a byte that is not UTF-8";
 }
 
 TEST(FrameworkApp, NamedAfterTheExecutable) {

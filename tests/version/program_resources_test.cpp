@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/afxstring.h"
 #include "res/resource.h"
 
 namespace {
@@ -34,6 +35,13 @@ TEST(ShippedResources, InfoMenuEntryInCodePage1252) {
     EXPECT_EQ(wide[6], 0x00FC);
     EXPECT_EQ(wide[expectedLength], 0);
     EXPECT_EQ(std::wstring(wide), std::wstring(L"&Info \u00FCber Quorvel..."));
+
+    // The program holds it in UTF-8, whatever the code page.
+    CString loaded("(unread)");
+    ASSERT_TRUE(loaded.LoadString(IDS_ABOUTBOX));
+    EXPECT_STREQ(loaded, "&Info über Quorvel...");
+    EXPECT_FALSE(loaded.LoadString(0xBEEF)) << "no such string";
+    EXPECT_STREQ(loaded, "");
 }
 
 namespace {
