@@ -11,6 +11,8 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64
   xvfb x11-utils
+  # Real key presses and clicks through the X server, which reach the window system's own loops.
+  xdotool
   pulseaudio pulseaudio-utils sox
   # The sound server of most Linux desktops, run by the tests beside PulseAudio.
   pipewire pipewire-pulse wireplumber dbus-daemon

@@ -218,6 +218,10 @@ void CMeterDialog::EndEngineWork() {
 }
 
 bool CMeterDialog::DeferClose() {
+    // A loop of the window system (the window menu, moving the window, a scroll bar held down)
+    // dispatches messages until it ends, and the modal loop under it, which ends the window, runs
+    // only then: each close ends them first, so that it takes effect as soon as they return.
+    AfxEndWindowSystemLoops();
     if (!m_engineBusy && !m_infoDialog) return false;
     m_closeAsked = true;
     if (m_infoDialog) m_infoDialog->EndDialog(IDCANCEL);  // it returns, and the close follows

@@ -51,7 +51,8 @@ private:
     void SwitchToChosenDevice();
     // Carries out the last choice made meanwhile, then a close that was asked for.
     void EndEngineWork();
-    // True when a close must wait for work under way (it is then remembered).
+    // Ends the window system's loops over the window first. True when a close must wait for work
+    // under way (it is then remembered).
     bool DeferClose();
     void CloseIfAsked();
     void ShutDown();

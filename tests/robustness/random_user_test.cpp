@@ -3,8 +3,11 @@
 // among them) and buffer locks fail as each run draws: list entries clicked or reached with the
 // arrow keys, the entry in use and the default device's entries chosen (again), Reset Max, the
 // info dialog opened and closed (OK, Escape, its close box), Escape and Enter on the meter, both
-// links (the stand-in browser records them), the window closed, and all of it also while the
-// program's boxes are up, which are answered at random moments.
+// links (the stand-in browser records them), the window closed from outside at any moment; with
+// real keys and clicks through the X server, the window menu opened (Alt+Space, a click on the
+// icon) and dismissed or used (Info, Move, Close), and the keyboard move loop (arrows, Enter or
+// Escape); and all of it also while the program's boxes are up, which are answered at random
+// moments, and while the window system's own loops run.
 // After every run: the process ended with exit code 0 (no crash; every capture object and buffer
 // released exactly once; none made for a device still held, which DirectSound may refuse), it
 // answered within 1 s whenever no box was up and no close was under way, and it was gone within
@@ -71,6 +74,10 @@ struct Tally {
     int runs = 0;
     int boxesAnswered = 0;
     int closesAsked = 0;   // WM_CLOSE, and what may close: the system menu's Close, Escape and Enter
+    int closesPosted = 0;  // WM_CLOSE from outside
+    int closesPostedInLoops = 0;  // ...while the window menu or the move loop ran
+    int windowMenus = 0;   // opened with Alt+Space or a click on the icon
+    int moves = 0;         // keyboard move loops begun from the window menu
     int infoOpened = 0;
     int linkClicks = 0;
     int linkClicksBeforeClose = 0;  // each of these must reach the browser
@@ -117,8 +124,13 @@ protected:
         return nullptr;
     }
 
-    void AskedToClose(const char* how) {
+    void AskedToClose(HWND window, const char* how) {
         Log(how);
+        ++m_tally.closesPosted;
+        if (WindowSystemLoop(window)) {
+            ++m_tally.closesPostedInLoops;
+            m_closeInLoop = true;
+        }
         ++m_tally.closesAsked;
         if (!m_closeAsked) m_closeAt = GetTickCount64();
         m_closeAsked = true;
@@ -138,6 +150,8 @@ protected:
             Log("the box has gone meanwhile");
             return;
         }
+        // A real click on OK would first end the box's window menu, if real keys opened it.
+        if (WindowSystemLoop(box) & GUI_INMENUMODE) PostMessageA(box, WM_CANCELMODE, 0, 0);
         ASSERT_TRUE(meter.PostClick(ok)) << "the box does not take the click";
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000)) << "the box stays";
         m_lastAnswerAt = GetTickCount64();
@@ -232,6 +246,91 @@ protected:
         if (sure && !m_closeAsked && !m_maybeClosing) ++m_tally.linkClicksBeforeClose;
     }
 
+    // The loops of the window system that run on the window's thread: GUI_INMENUMODE while the
+    // window menu is open (or its keyboard mode lasts), GUI_INMOVESIZE in the move loop.
+    DWORD WindowSystemLoop(HWND window) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return 0;
+        return info.flags & (GUI_INMENUMODE | GUI_INMOVESIZE);
+    }
+
+    // Where a click opens the window menu: the caption's icon, found by asking the window.
+    bool IconPoint(HWND window, POINT* point) {
+        RECT frame;
+        if (!GetWindowRect(window, &frame)) return false;
+        for (LONG y = frame.top; y < frame.top + 40 && y < frame.bottom; y += 2)
+            for (LONG x = frame.left; x < frame.left + 40 && x < frame.right; x += 2) {
+                LRESULT hit = HTNOWHERE;
+                if (!SendWithin(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), kAnswerMs, &hit)) return false;
+                if (hit == HTSYSMENU) {
+                    *point = {x + 2, y + 2};
+                    return true;
+                }
+            }
+        return false;
+    }
+
+    void RealInput(const std::string& what, const std::string& arguments, bool boxesUp) {
+        Log(what);
+        std::string report;
+        EXPECT_TRUE(XInput(arguments, &report)) << what << ": " << report;
+        // The keys may have gone to a box, which they answer.
+        if (boxesUp) m_lastAnswerAt = GetTickCount64();
+    }
+
+    // The window system's own handling, through real keys and clicks: the window menu, opened
+    // with Alt+Space (after a click on the activity strip, which gives the window the keyboard and
+    // lies beside any dialog centred over the window, such as the info dialog) or a
+    // click on the icon, then dismissed with Escape or used for Info, Move or Close; the keyboard
+    // move loop, moved with the arrows and ended with Enter or Escape.
+    void WindowSystemAction(HWND window, bool boxesUp) {
+        DWORD loop = WindowSystemLoop(window);
+        if (loop & GUI_INMOVESIZE) {
+            static const char* const kKeys[] = {"Left", "Right", "Up", "Down", "Return", "Escape"};
+            const char* key = kKeys[Pick(6)];
+            RealInput(std::string("in the move loop: ") + key, std::string("key ") + key, boxesUp);
+            // Should the loop have ended meanwhile, Enter and Escape reach the window: a close.
+            if (key[0] == 'R' || key[0] == 'E') m_maybeClosing = true;
+        } else if (loop & GUI_INMENUMODE) {
+            switch (Pick(4)) {
+                case 0:
+                    RealInput("in the window menu: Escape", "key Escape", boxesUp);
+                    m_maybeClosing = true;  // as above
+                    break;
+                case 1:
+                    RealInput("in the window menu: Info", "key i", boxesUp);
+                    ++m_tally.infoOpened;
+                    break;
+                case 2:
+                    RealInput("in the window menu: Move", "key m", boxesUp);
+                    ++m_tally.moves;
+                    break;
+                default:
+                    RealInput("in the window menu: Close", "key c", boxesUp);
+                    MayClose("Close from the window menu");
+                    break;
+            }
+        } else if (Chance(50)) {
+            RECT line;
+            if (!GetWindowRect(GetDlgItem(window, IDC_ACTIVITY), &line)) return;
+            RealInput("open the window menu with Alt+Space",
+                      "mousemove " + std::to_string((line.left + line.right) / 2) + " " +
+                          std::to_string((line.top + line.bottom) / 2) + " click 1 key alt+space",
+                      boxesUp);
+            ++m_tally.windowMenus;
+        } else {
+            POINT icon;
+            if (!IconPoint(window, &icon)) {
+                Log("no icon to click now");
+                return;
+            }
+            RealInput("open the window menu with a click on the icon",
+                      "mousemove " + std::to_string(icon.x) + " " + std::to_string(icon.y) + " click 1", boxesUp);
+            ++m_tally.windowMenus;
+        }
+    }
+
     // One action drawn from those that make sense now.
     void Act(HWND window, const std::vector<HWND>& boxes, HWND info) {
         ++m_tally.actions;
@@ -240,6 +339,18 @@ protected:
                                      [&](HWND box) { return GetWindowThreadProcessId(box, nullptr) != windowThread; });
         if (!boxes.empty() && Chance(35)) {
             ASSERT_NO_FATAL_FAILURE(AnswerBox(boxes[Pick((int)boxes.size())]));
+            return;
+        }
+        // While a loop of the window system runs, a close from outside (taskkill, a script) comes
+        // now and then, and the loop is used more often, so that loops also get ended.
+        DWORD loop = WindowSystemLoop(window);
+        if (loop && Chance(25)) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            AskedToClose(window, loop & GUI_INMOVESIZE ? "WM_CLOSE in the move loop" : "WM_CLOSE in the window menu");
+            return;
+        }
+        if (Chance(loop ? 40 : 12)) {
+            ASSERT_NO_FATAL_FAILURE(WindowSystemAction(window, !boxes.empty()));
             return;
         }
         HWND list = GetDlgItem(window, IDC_DEVICE_LIST);
@@ -279,7 +390,7 @@ protected:
                 if (Chance(70)) break;
                 if (Chance(50)) {
                     PostMessageA(window, WM_CLOSE, 0, 0);
-                    AskedToClose("WM_CLOSE");
+                    AskedToClose(window, "WM_CLOSE");
                 } else {
                     // Ignored, as it should be, while a box disables the window.
                     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -321,7 +432,7 @@ protected:
     void Run(unsigned seed, int actions) {
         m_random.seed(seed);
         m_steps.clear();
-        m_closeAsked = m_maybeClosing = m_chosen = false;
+        m_closeAsked = m_maybeClosing = m_chosen = m_closeInLoop = false;
         m_closeAt = m_lastAnswerAt = m_goneAfterMs = 0;
         m_runStart = GetTickCount64();
         std::string script = DrawScript();
@@ -366,7 +477,12 @@ protected:
             }
             if (done >= actions && !m_closeAsked) {
                 PostMessageA(window, WM_CLOSE, 0, 0);
-                AskedToClose("WM_CLOSE: the run's actions are done");
+                AskedToClose(window, "WM_CLOSE: the run's actions are done");
+            } else if (m_closeInLoop) {
+                // The loop must end by the close alone: the user does nothing that could end it.
+                if (!boxes.empty()) {
+                    ASSERT_NO_FATAL_FAILURE(AnswerBox(boxes.front()));
+                }
             } else if (done < actions || !boxes.empty()) {
                 ASSERT_NO_FATAL_FAILURE(Act(window, boxes, info));
                 ++done;
@@ -393,6 +509,7 @@ protected:
     ULONGLONG m_goneAfterMs = 0;   // from the close, or the last box answered after it, to the window's end
     bool m_chosen = false;         // a device chosen in this run: until then the default one is in use
     bool m_captureBoxUp = false;   // a box of another thread than the window's, at the action
+    bool m_closeInLoop = false;    // WM_CLOSE posted while the window menu or the move loop ran
     std::vector<int> m_defaultEntries;
 };
 
@@ -447,16 +564,22 @@ TEST_F(MeterRandomUser, NeverCrashesHangsOrStaysAfterAClose) {
 
     std::printf("%d actions in %d runs, %llu ms: %d boxes answered, %d re-choices of the device in use (%d while the "
                 "capture thread's box was up), %d closes asked, %d info dialogs asked for, %d link clicks (%d before "
-                "a close), %zu addresses opened; the slowest close %llu ms\n",
+                "a close), %zu addresses opened; %d window menus opened, %d moves begun, %d closes posted from outside "
+                "(%d while the window menu or the move loop ran); the slowest close %llu ms\n",
                 m_tally.actions, m_tally.runs, tookMs, m_tally.boxesAnswered, m_tally.rechoices,
                 m_tally.rechoicesDuringCaptureBoxes, m_tally.closesAsked, m_tally.infoOpened, m_tally.linkClicks,
-                m_tally.linkClicksBeforeClose, opened.size(), slowestCloseMs);
+                m_tally.linkClicksBeforeClose, opened.size(), m_tally.windowMenus, m_tally.moves, m_tally.closesPosted,
+                m_tally.closesPostedInLoops, slowestCloseMs);
     EXPECT_GT(m_tally.rechoices, 0) << "the device in use was never chosen again";
+    EXPECT_GT(m_tally.closesPostedInLoops, 0) << "no close came from outside while a loop of the window system ran";
     RecordProperty("actions", m_tally.actions);
     RecordProperty("runs", m_tally.runs);
     RecordProperty("boxes_answered", m_tally.boxesAnswered);
     RecordProperty("rechoices_in_use", m_tally.rechoices);
     RecordProperty("rechoices_during_capture_boxes", m_tally.rechoicesDuringCaptureBoxes);
     RecordProperty("closes_asked", m_tally.closesAsked);
+    RecordProperty("window_menus", m_tally.windowMenus);
+    RecordProperty("moves", m_tally.moves);
+    RecordProperty("closes_posted_in_loops", m_tally.closesPostedInLoops);
     RecordProperty("duration_ms", std::to_string(tookMs));
 }

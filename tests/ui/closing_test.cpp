@@ -3,7 +3,10 @@
 #include <cstdio>
 
 #include "res/resource.h"
+#include "tests/support/threads.h"
 #include "tests/ui/meter_test.h"
+#include "tests/ui/screenshot.h"
+#include "tests/ui/session_scripts.h"
 
 namespace {
 
@@ -25,6 +28,26 @@ protected:
             if (now - since > 10000) return;
             Sleep(1);
         }
+    }
+
+    // The pop-up of an open menu (the window menu) of the program, or null.
+    HWND OpenMenu() {
+        for (HWND popup = nullptr; (popup = FindWindowExW(nullptr, popup, L"#32768", nullptr));) {
+            DWORD processId = 0;
+            GetWindowThreadProcessId(popup, &processId);
+            if (processId == meter.ProcessId() && IsWindowVisible(popup)) return popup;
+        }
+        return nullptr;
+    }
+
+    // Real keys through the X server, to the meter: a click on its format line first gives it the
+    // keyboard (but would end a menu that is open).
+    void Keys(const std::string& keys, bool clickFirst) {
+        RECT line = ScreenClientRect(meter.Control(IDC_FORMAT_NAME));
+        std::string click = "mousemove " + std::to_string((line.left + line.right) / 2) + " " +
+                            std::to_string((line.top + line.bottom) / 2) + " click 1 ";
+        std::string report;
+        ASSERT_TRUE(XInput((clickFirst ? click : "") + "key " + keys, &report)) << report;
     }
 };
 
@@ -49,6 +72,29 @@ TEST_F(MeterClosing, StaysOnScreenForTheCaptureThreadThenEnds) {
     ULONGLONG waitStart = GetTickCount64();
     ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end";
     std::printf("the process ended %llu ms after the window\n", GetTickCount64() - waitStart);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// A close from outside (what taskkill, scripts and session managers send) after the window menu
+// was opened with Alt+Space and dismissed with Escape: it ends the meter like any other.
+TEST_F(MeterClosing, APostedCloseAfterTheWindowMenuEndsTheMeter) {
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    ASSERT_NO_FATAL_FAILURE(PlayTone(100, 50));
+    ASSERT_NO_FATAL_FAILURE(Keys("alt+space", true));
+    ASSERT_TRUE(WaitUntil([&] { return OpenMenu() != nullptr; }, 5000)) << "Alt+Space opens no window menu";
+    ASSERT_NO_FATAL_FAILURE(Keys("Escape", false));
+    ASSERT_TRUE(WaitUntil([&] { return OpenMenu() == nullptr; }, 5000)) << "Escape leaves the window menu open";
+    ASSERT_NO_FATAL_FAILURE(PlayTone(60, 30)) << "the meter goes on measuring";
+
+    ULONGLONG posted = GetTickCount64();
+    ASSERT_TRUE(PostMessageA(meter.Window(), WM_CLOSE, 0, 0));
+    ULONGLONG lastSeenMs, goneMs;
+    WatchWindowGo(posted, &lastSeenMs, &goneMs);
+    std::printf("after the window menu and WM_CLOSE the window was gone at %llu ms\n", goneMs);
+    ASSERT_NE(goneMs, 0u) << "the window is still on screen 10 s after WM_CLOSE: " << Readouts();
+    EXPECT_LE(goneMs, 3000u);
+    DWORD exitCode = 0xdeadbeef;
+    ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end";
     EXPECT_EQ(exitCode, 0u);
 }
 

@@ -148,3 +148,7 @@ bool ReadProgramThreads(int* threads, std::string* report) {
 bool ChangeSoundServer(const char* command, std::string* report) {
     return RunScript("sound_server.sh", command, 30000, report) && LastLineIs(*report, "ok");
 }
+
+bool XInput(const std::string& arguments, std::string* report) {
+    return RunScript("x_input.sh", arguments, 10000, report) && LastLineIs(*report, "ok");
+}

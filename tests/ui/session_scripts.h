@@ -41,6 +41,10 @@ bool ReadProgramCpuSeconds(double* seconds, std::string* report);
 // Threads of the running Quorvel.exe of this Wine prefix (Wine's own among them), from /proc.
 bool ReadProgramThreads(int* threads, std::string* report);
 
+// Real keys and clicks through the X server (xdotool's arguments, e.g. "key alt+space"): what
+// posted messages cannot do, such as opening the window menu, runs the window system's own loops.
+bool XInput(const std::string& arguments, std::string* report);
+
 // The session's sound server: "stop" (SIGSTOP), "continue" (SIGCONT), "kill" (SIGKILL),
 // "restart" (started again as the session began).
 bool ChangeSoundServer(const char* command, std::string* report);
