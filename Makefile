@@ -1,6 +1,8 @@
 # make test   install what is missing, build both Windows targets, run every test under Wine:
 #             the x86_64 suite, then the i686 one (skipped where 32-bit programs cannot run)
 # make test-trixie  the same in a Debian 13 root made under build/roots (needs root rights)
+# make check  the unit tests of the x86_64 build alone (no display, no sound server), for the
+#             edit-compile-test loop: under a minute once built
 # make run    install, build, and start the meter
 # make dist   the two zip files for download and their SHA256SUMS, in dist/
 # make stress the long robustness runs
@@ -11,7 +13,7 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 # The builds whose suites make test runs (both are always built).
 SUITES ?= x86_64 i686
 
-.PHONY: all bootstrap configure build test test-trixie stress run dist bench clean
+.PHONY: all bootstrap configure build check test test-trixie stress run dist bench clean
 
 all: build
 
@@ -28,6 +30,10 @@ build: configure
 
 test: build
 	scripts/test-suites.sh $(BUILD) $(SUITES)
+
+check: configure
+	cmake --build $(X64) -j $(JOBS)
+	cd $(X64) && ctest --output-on-failure --label-regex unit -j $(JOBS)
 
 # Debian 13 as a newcomer's fresh machine has it: its Wine, compilers and tools, in a root made
 # from the package registry (scripts/root.sh); first a run killed half-way must leave no mount.

@@ -30,7 +30,7 @@ if $have_display && $have_sound; then
 fi
 
 # Without a display, a prefix of its own: it gets a font that the tests' prefixes do not have.
-prefix=session
+prefix=session-1
 $have_display || prefix=run
 "$here/wine-prefix.sh" "$build" "$prefix" >/dev/null
 export WINEPREFIX=$build/wine/$prefix

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the test suites of the given builds, one after the other: each has its own display and
-# sound servers, never used at once. Used by make test.
+# Runs the test suites of the given builds, one after the other: each has its own displays and
+# sound servers, never used at once; within a suite the tests run side by side, each in a private
+# session of its own (tests/CMakeLists.txt). Used by make test.
 #   test-suites.sh BUILD_DIR BUILD...     (BUILD: x86_64, i686)
 # Where the kernel runs 32-bit programs but 32-bit Wine could not be installed here (a mirror
 # whose i386 packages do not match their amd64 twins), the i686 suite runs in a root of this
@@ -11,6 +12,10 @@ top=${1:?$usage}
 shift
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
+
+# Tests side by side: one in each PulseAudio session of the build (sessions.json), one in each of
+# the other two (PipeWire, 144 dpi), and one without a session.
+suite_jobs() { echo $(($(grep -o '"id"' "$1/sessions.json" | wc -l) + 3)); }
 
 # The release in whose root the i686 suite has to run here, or nothing.
 root_release=$("$here/root.sh" i686-release)
@@ -23,7 +28,8 @@ for build in "$@"; do
     echo "make test: 32-bit Wine is missing here; the i686 suite runs in a Debian $root_release root"
     "$here/root.sh" test "$root_release" i686 || status=1
   else
-    (cd "$top/$build" && ctest --output-on-failure --label-exclude stress) || status=1
+    (cd "$top/$build" && ctest --output-on-failure --label-exclude stress -j "$(suite_jobs .)" \
+      --resource-spec-file "$PWD/sessions.json") || status=1
   fi
   echo "make test: $top/$build took $((SECONDS - start)) s"
 done

@@ -2,10 +2,12 @@
 # A private test session: an Xvfb display and a sound server with a null sink whose monitor is
 # the default capture source. Nothing of the user's display or sound server is touched.
 #
-#   testenv.sh start DIR [--no-display] [--pipewire]
+#   testenv.sh start DIR [--no-display] [--pipewire] [--wine PREFIX]
 #                          start both (or only the sound server); writes DIR/env.sh. The sound
 #                          server is PulseAudio, or with --pipewire PipeWire's PulseAudio server
-#                          (pipewire, wireplumber and pipewire-pulse on a private D-Bus session bus)
+#                          (pipewire, wireplumber and pipewire-pulse on a private D-Bus session bus).
+#                          With --wine, Wine is kept running in PREFIX, inside the session, until
+#                          stop (keep_wine_running in wine-loader.sh)
 #   testenv.sh stop DIR [PREFIX...]
 #                          stop everything started under DIR (players too), and the Wine servers
 #                          of the prefixes given (and of $WINEPREFIX)
@@ -18,7 +20,7 @@ set -euo pipefail
 # The sound servers' texts ("Monitor of ...", pactl's answers) in English whatever the caller's
 # language is.
 export LC_ALL=C.UTF-8
-usage="usage: testenv.sh start DIR [--no-display] [--pipewire] | stop DIR [PREFIX...] | restart-sound DIR"
+usage="usage: testenv.sh start DIR [--no-display] [--pipewire] [--wine PREFIX] | stop DIR [PREFIX...] | restart-sound DIR"
 command=${1:?$usage}
 dir=${2:?$usage}
 shift 2
@@ -127,15 +129,19 @@ case "$command" in
     stop_session
     trap 'stop_session' ERR  # a session that did not come up leaves nothing running
     display=
+    with_display=true
     server=pulseaudio
-    for option in "$@"; do
-      case "$option" in
-        --no-display) ;;
+    prefix=
+    while [[ $# -gt 0 ]]; do
+      case "$1" in
+        --no-display) with_display=false ;;
         --pipewire) server=pipewire ;;
+        --wine) prefix=${2:?$usage}; shift ;;
         *) echo "$usage" >&2; exit 2 ;;
       esac
+      shift
     done
-    [[ " $* " == *" --no-display "* ]] || display=$(start_display)
+    ! $with_display || display=$(start_display)
     echo "$server" >"$dir/server"
     start_sound
     {
@@ -147,7 +153,15 @@ case "$command" in
       echo "export QUORVEL_WIDE_DESCRIPTION='$wide_description'"
       echo "export QUORVEL_TESTENV=$dir"
     } >"$dir/env.sh"
-    echo "testenv: display ${display:-none}, $server at $dir/xdg/pulse/native"
+    # A prefix that was not made (a 32-bit build where 32-bit programs cannot run) has no Wine.
+    if [[ -n "$prefix" && -d "$prefix" ]]; then
+      # shellcheck source=scripts/wine-loader.sh
+      . "$(dirname "$0")/wine-loader.sh"
+      # shellcheck disable=SC1091
+      (. "$dir/env.sh" && export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d" &&
+        keep_wine_running) || { echo "testenv: Wine does not start in $prefix" >&2; exit 1; }
+    fi
+    echo "testenv: display ${display:-none}, $server at $dir/xdg/pulse/native${prefix:+, Wine kept in $prefix}"
     ;;
   restart-sound)
     # The same server at the same address; the display and env.sh stay as they are.

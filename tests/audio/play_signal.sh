@@ -9,8 +9,9 @@ players="${QUORVEL_TESTENV:?no test session}/players"
 mkdir -p "$players"
 case "$1" in
   start)
+    # 100 ms of buffer: a player held up for less by a busy machine leaves no gap in the signal.
     pacat --raw --rate=44100 --channels=2 --format=s16le --device="${4:-${QUORVEL_SINK:-quorvel_sink}}" \
-      --latency-msec=20 "$2" </dev/null >/dev/null 2>&1 &
+      --latency-msec=100 "$2" </dev/null >/dev/null 2>&1 &
     echo $! >"$players/$3.pid"
     ;;
   stop)
