@@ -17,6 +17,12 @@ std::set<DWORD> ProcessThreadIds() {
 
 int CountProcessThreads() { return (int)ProcessThreadIds().size(); }
 
+DWORD WINAPI FailingResumeThread(HANDLE) {
+    Sleep(20);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return (DWORD)-1;
+}
+
 bool ThreadAlive(DWORD threadId) {
     if (threadId == 0) return false;
     HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, threadId);

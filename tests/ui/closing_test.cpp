@@ -40,6 +40,20 @@ protected:
         return nullptr;
     }
 
+    // A close from outside: the window goes within the usual time, and the program ends cleanly.
+    void ExpectAPostedCloseEndsIt(const char* when) {
+        ULONGLONG posted = GetTickCount64();
+        ASSERT_TRUE(PostMessageA(meter.Window(), WM_CLOSE, 0, 0));
+        ULONGLONG lastSeenMs, goneMs;
+        WatchWindowGo(posted, &lastSeenMs, &goneMs);
+        std::printf("%s, after WM_CLOSE the window was gone at %llu ms\n", when, goneMs);
+        ASSERT_NE(goneMs, 0u) << when << ", the window is still on screen 10 s after WM_CLOSE: " << Readouts();
+        EXPECT_LE(goneMs, 3000u);
+        DWORD exitCode = 0xdeadbeef;
+        ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end";
+        EXPECT_EQ(exitCode, 0u);
+    }
+
     // Real keys through the X server, to the meter: a click on its format line first gives it the
     // keyboard (but would end a menu that is open).
     void Keys(const std::string& keys, bool clickFirst) {
@@ -85,17 +99,45 @@ TEST_F(MeterClosing, APostedCloseAfterTheWindowMenuEndsTheMeter) {
     ASSERT_NO_FATAL_FAILURE(Keys("Escape", false));
     ASSERT_TRUE(WaitUntil([&] { return OpenMenu() == nullptr; }, 5000)) << "Escape leaves the window menu open";
     ASSERT_NO_FATAL_FAILURE(PlayTone(60, 30)) << "the meter goes on measuring";
+    ASSERT_NO_FATAL_FAILURE(ExpectAPostedCloseEndsIt("after the window menu"));
+}
 
-    ULONGLONG posted = GetTickCount64();
-    ASSERT_TRUE(PostMessageA(meter.Window(), WM_CLOSE, 0, 0));
-    ULONGLONG lastSeenMs, goneMs;
-    WatchWindowGo(posted, &lastSeenMs, &goneMs);
-    std::printf("after the window menu and WM_CLOSE the window was gone at %llu ms\n", goneMs);
-    ASSERT_NE(goneMs, 0u) << "the window is still on screen 10 s after WM_CLOSE: " << Readouts();
-    EXPECT_LE(goneMs, 3000u);
-    DWORD exitCode = 0xdeadbeef;
-    ASSERT_TRUE(meter.WaitForExit(15000, &exitCode)) << "the process does not end";
-    EXPECT_EQ(exitCode, 0u);
+// The same while the device list's scroll bar is held down: the window system's loop that tracks
+// it runs until the button is let go, and a close must not wait for that.
+TEST_F(MeterClosing, APostedCloseWhileAScrollBarIsHeldEndsTheMeter) {
+    std::string report;
+    ASSERT_TRUE(ChangeSink("add-other", &report)) << report;  // five entries, in a list of four lines
+    struct RemoveOther {
+        ~RemoveOther() {
+            std::string ignored;
+            ChangeSink("remove-other", &ignored);  // result deliberately ignored: only a tidy-up
+        }
+    } removeOther;
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    HWND list = meter.Control(IDC_DEVICE_LIST);
+    LRESULT entries = 0;
+    ASSERT_TRUE(SendWithin(list, LB_GETCOUNT, 0, 0, 2000, &entries));
+    ASSERT_GT(entries, 4) << "the session's list has more entries than it shows";
+    RECT frame;
+    ASSERT_TRUE(GetWindowRect(list, &frame));
+    const int arrow = GetSystemMetrics(SM_CXVSCROLL) / 2 + 2;  // from the edge, past the border
+    ASSERT_TRUE(XInput("mousemove " + std::to_string(frame.right - arrow) + " " + std::to_string(frame.bottom - arrow) +
+                           " mousedown 1",
+                       &report))
+        << report;
+    struct LetGo {  // whatever happens, the session's mouse button comes up again
+        ~LetGo() {
+            std::string ignored;
+            XInput("mouseup 1", &ignored);  // result deliberately ignored: only a tidy-up
+        }
+    } letGo;
+    auto capture = [&] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(GetWindowThreadProcessId(list, nullptr), &info) ? info.hwndCapture : nullptr;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return capture() == list; }, 5000)) << "the scroll bar's loop does not run";
+    ExpectAPostedCloseEndsIt("with the scroll bar held");
 }
 
 TEST_F(MeterClosing, EscapeEndsTheMeter) {

@@ -4,10 +4,14 @@
 #   pulse_sink.sh RESULT reload    load it again, as testenv.sh does, if it is missing
 #   pulse_sink.sh RESULT suspend   stop the sink's clock: the capture source delivers nothing
 #   pulse_sink.sh RESULT resume
+#   pulse_sink.sh RESULT add-other | remove-other
+#                                  a further null sink, quorvel_other, for a longer device list
 # The last line of RESULT is "ok" when the sink is in the asked state.
-result=${1:?usage: pulse_sink.sh RESULT unload|reload|suspend|resume}
-command=${2:?usage: pulse_sink.sh RESULT unload|reload|suspend|resume}
+usage="usage: pulse_sink.sh RESULT unload|reload|suspend|resume|add-other|remove-other"
+result=${1:?$usage}
+command=${2:?$usage}
 sink=${QUORVEL_SINK:-quorvel_sink}
+case "$command" in *-other) sink=quorvel_other ;; esac
 export LC_ALL=C.UTF-8  # pactl's answers in English, whatever locale the test runs in
 
 sink_modules() {
@@ -33,7 +37,7 @@ suspend_sink() {
 
 {
   case "$command" in
-    unload)
+    unload | remove-other)
       for module in $(sink_modules); do pactl unload-module "$module"; done
       [ -z "$(sink_modules)" ] && echo ok
       ;;
@@ -45,6 +49,10 @@ suspend_sink() {
       pactl set-default-sink "$sink"
       pactl set-default-source "$sink.monitor"
       [ "$(default_source)" = "$sink.monitor" ] && echo ok
+      ;;
+    add-other)
+      [ -n "$(sink_modules)" ] || pactl load-module module-null-sink sink_name="$sink" >/dev/null
+      [ -n "$(sink_modules)" ] && echo ok
       ;;
     suspend | resume)
       [ "$command" = suspend ] && flag=1 || flag=0

@@ -77,11 +77,6 @@ BOOL WINAPI FailDuplicateHandle(HANDLE, HANDLE, HANDLE, LPHANDLE, DWORD, BOOL, D
     return FALSE;
 }
 
-DWORD WINAPI FailResumeThread(HANDLE) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return (DWORD)-1;
-}
-
 // A gate in front of a capture thread's flag test: its pacing sleep, the only wait of 1 to 10 ms
 // it makes, first waits for the gate to open. The thread is then held between two passes.
 std::atomic<DWORD> g_gatedThread{0};
@@ -195,7 +190,7 @@ TEST_F(CaptureConcurrencyTest, NoCaptureThreadWithoutAHandleToWaitFor) {
     }
     // One that cannot be resumed is not left behind suspended.
     {
-        ImportPatch failing("kernel32.dll", "ResumeThread", reinterpret_cast<const void*>(FailResumeThread));
+        ImportPatch failing("kernel32.dll", "ResumeThread", reinterpret_cast<const void*>(FailingResumeThread));
         ASSERT_TRUE(failing.Applied());
         engine->Start();
         EXPECT_EQ(TestApp().BoxCount(), 2u) << "told like a thread that could not start";

@@ -90,11 +90,6 @@ UINT EndsItself(LPVOID) {
     AfxEndThread(9);
 }
 
-DWORD WINAPI FailResumeThread(HANDLE) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return (DWORD)-1;
-}
-
 }  // namespace
 
 TEST(FrameworkThread, ThreadObjectsDeleteThemselves) {
@@ -136,7 +131,7 @@ TEST(FrameworkThread, AThreadThatCannotBeResumedLeavesNothing) {
     ASSERT_NE(g_threadRan, nullptr);
     int baseline = CountProcessThreads();
     {
-        ImportPatch failing("kernel32.dll", "ResumeThread", reinterpret_cast<const void*>(FailResumeThread));
+        ImportPatch failing("kernel32.dll", "ResumeThread", reinterpret_cast<const void*>(FailingResumeThread));
         ASSERT_TRUE(failing.Applied());
         EXPECT_EQ(AfxBeginThread(RecordParam, nullptr), nullptr);
     }
