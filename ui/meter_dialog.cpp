@@ -280,7 +280,12 @@ void CMeterDialog::OnDestroy() {
 }
 
 void CMeterDialog::OnSysCommand(UINT id, LPARAM lParam) {
-    if ((id & 0xFFF0) != IDM_ABOUTBOX) {
+    const UINT command = id & 0xFFF0;
+    // Not while the window goes: a loop of the window system begun in the close's wait (the window
+    // menu, moving or sizing the window) would hold the close up until the user ended it.
+    const bool startsLoop = command == SC_KEYMENU || command == SC_MOUSEMENU || command == SC_MOVE || command == SC_SIZE;
+    if (startsLoop && (m_closing || m_closeAsked)) return;
+    if (command != IDM_ABOUTBOX) {
         CDialog::OnSysCommand(id, lParam);
         return;
     }

@@ -1,6 +1,7 @@
 // Closing: the close sequence waits a second for the capture thread with the window still on
 // screen, then the window goes and the program ends; Escape ends it cleanly too.
 #include <cstdio>
+#include <functional>
 
 #include "res/resource.h"
 #include "tests/support/threads.h"
@@ -40,10 +41,14 @@ protected:
         return nullptr;
     }
 
-    // A close from outside: the window goes within the usual time, and the program ends cleanly.
-    void ExpectAPostedCloseEndsIt(const char* when) {
+    // A close from outside: the window goes within the usual time, and the program ends cleanly,
+    // whatever the user does `meanwhile`.
+    void ExpectAPostedCloseEndsIt(const char* when, const std::function<void()>& meanwhile = nullptr) {
         ULONGLONG posted = GetTickCount64();
         ASSERT_TRUE(PostMessageA(meter.Window(), WM_CLOSE, 0, 0));
+        if (meanwhile) {
+            ASSERT_NO_FATAL_FAILURE(meanwhile());
+        }
         ULONGLONG lastSeenMs, goneMs;
         WatchWindowGo(posted, &lastSeenMs, &goneMs);
         std::printf("%s, after WM_CLOSE the window was gone at %llu ms\n", when, goneMs);
@@ -100,6 +105,17 @@ TEST_F(MeterClosing, APostedCloseAfterTheWindowMenuEndsTheMeter) {
     ASSERT_TRUE(WaitUntil([&] { return OpenMenu() == nullptr; }, 5000)) << "Escape leaves the window menu open";
     ASSERT_NO_FATAL_FAILURE(PlayTone(60, 30)) << "the meter goes on measuring";
     ASSERT_NO_FATAL_FAILURE(ExpectAPostedCloseEndsIt("after the window menu"));
+}
+
+// The window menu asked for while the close waits for the capture thread, the window still on
+// screen: the close goes on, and no menu holds it up.
+TEST_F(MeterClosing, TheWindowMenuAskedForDuringACloseDoesNotHoldItUp) {
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    ASSERT_NO_FATAL_FAILURE(PlayTone(100, 50));
+    ASSERT_NO_FATAL_FAILURE(ExpectAPostedCloseEndsIt("with Alt+Space in the close", [&] {
+        Sleep(100);  // the close has begun its wait
+        Keys("alt+space", true);
+    }));
 }
 
 // The same while the device list's scroll bar is held down: the window system's loop that tracks
