@@ -16,6 +16,10 @@
 namespace {
 
 const UINT_PTR kMeterTimer = 1;
+// While a close is under way: loops of the window system nested in each other end one at a time,
+// and the outer one may swallow what was meant to end the inner one.
+const UINT_PTR kEndLoopsTimer = 2;
+const UINT kEndLoopsPeriodMs = 100;
 const UINT kMeterPeriodMs = 50;
 const DWORD kBlockSize = 1024;
 const DWORD kCloseGraceMs = 1000;  // the capture thread's time to leave its loop; deleting the engine then waits for the rest
@@ -27,6 +31,8 @@ BEGIN_MESSAGE_MAP(CMeterDialog, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_WM_TIMER()
+    ON_MESSAGE(WM_ENTERSIZEMOVE, OnEnterSizeMove)
+    ON_MESSAGE(WM_EXITSIZEMOVE, OnExitSizeMove)
     ON_LBN_SELCHANGE(IDC_DEVICE_LIST, OnLbnSelchangeDeviceList)
     ON_WM_CLOSE()
     ON_WM_DESTROY()
@@ -40,7 +46,7 @@ CMeterDialog::CMeterDialog(CWnd* parent)
       m_colours(), m_barGeometry(), m_barDC(), m_stripWidth(0), m_stripHeight(0),
       m_stripDC(nullptr), m_activityMarks(), m_valueLeft(nullptr), m_maxLeftText(nullptr), m_valueRight(nullptr),
       m_maxRightText(nullptr), m_engineBusy(false), m_infoDialog(nullptr), m_switchAsked(false),
-      m_closeAsked(false), m_closing(false) {
+      m_closeAsked(false), m_closing(false), m_sizeMoveLoops(0) {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     m_linkCursor = AfxGetApp()->LoadCursor(IDC_LINK_CURSOR);
 }
@@ -128,6 +134,10 @@ void CMeterDialog::ShowFormatName(DWORD formatCode) {
 }
 
 void CMeterDialog::OnTimer(UINT_PTR id) {
+    if (id == kEndLoopsTimer) {
+        EndWindowSystemLoops();
+        return;
+    }
     if (id != kMeterTimer || !m_engine) {
         CDialog::OnTimer(id);
         return;
@@ -217,11 +227,32 @@ void CMeterDialog::EndEngineWork() {
     CloseIfAsked();
 }
 
+LRESULT CMeterDialog::OnEnterSizeMove(WPARAM, LPARAM) {
+    ++m_sizeMoveLoops;
+    return 0;
+}
+
+LRESULT CMeterDialog::OnExitSizeMove(WPARAM, LPARAM) {
+    --m_sizeMoveLoops;
+    return 0;
+}
+
+void CMeterDialog::EndWindowSystemLoops() {
+    AfxEndWindowSystemLoops();
+    // A move loop does not always show in the thread's state: after a dialog ran inside it, Wine
+    // has forgotten it while it goes on. The window's own notice of it counts; it ends on Escape.
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    bool seen = ::GetGUIThreadInfo(::GetCurrentThreadId(), &info) && (info.flags & GUI_INMOVESIZE);
+    if (m_sizeMoveLoops > 0 && !seen) PostMessageW(m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 bool CMeterDialog::DeferClose() {
     // A loop of the window system (the window menu, moving the window, a scroll bar held down)
     // dispatches messages until it ends, and the modal loop under it, which ends the window, runs
     // only then: each close ends them first, so that it takes effect as soon as they return.
-    AfxEndWindowSystemLoops();
+    EndWindowSystemLoops();
+    SetTimer(kEndLoopsTimer, kEndLoopsPeriodMs);  // and again until the window has gone
     if (!m_engineBusy && !m_infoDialog) return false;
     m_closeAsked = true;
     if (m_infoDialog) m_infoDialog->EndDialog(IDCANCEL);  // it returns, and the close follows
