@@ -328,6 +328,10 @@ protected:
             RealInput("open the window menu with a click on the icon",
                       "mousemove " + std::to_string(icon.x) + " " + std::to_string(icon.y) + " click 1", boxesUp);
             ++m_tally.windowMenus;
+            // Soon after the last one it makes a double click on the icon, which closes the window.
+            const ULONGLONG now = GetTickCount64();
+            if (now - m_iconClickAt <= GetDoubleClickTime() + 100u) MayClose("a double click on the icon");
+            m_iconClickAt = now;
         }
     }
 
@@ -433,7 +437,7 @@ protected:
         m_random.seed(seed);
         m_steps.clear();
         m_closeAsked = m_maybeClosing = m_chosen = m_closeInLoop = false;
-        m_closeAt = m_lastAnswerAt = m_goneAfterMs = 0;
+        m_closeAt = m_lastAnswerAt = m_goneAfterMs = m_iconClickAt = 0;
         m_runStart = GetTickCount64();
         std::string script = DrawScript();
         Log("fake_device_meter.exe " + script);
@@ -510,6 +514,7 @@ protected:
     bool m_chosen = false;         // a device chosen in this run: until then the default one is in use
     bool m_captureBoxUp = false;   // a box of another thread than the window's, at the action
     bool m_closeInLoop = false;    // WM_CLOSE posted while the window menu or the move loop ran
+    ULONGLONG m_iconClickAt = 0;   // the last click on the icon
     std::vector<int> m_defaultEntries;
 };
 
