@@ -3,7 +3,7 @@
 # build, as make dist packs them, against those of a second build of the program, for both
 # architectures as make build does, from the sources copied to another folder, packed in another
 # time zone and with another umask. Any time, path or file mode that reaches a zip shows here.
-# The second build runs at low priority: the tests beside it keep the processor they need.
+# It runs alone in its suite (tests/CMakeLists.txt), and its build at low priority.
 #   dist_again.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=${1:?usage: dist_again.sh SOURCE_DIR BUILD_DIR} build=${2:?usage: dist_again.sh SOURCE_DIR BUILD_DIR}

@@ -271,6 +271,14 @@ protected:
         return false;
     }
 
+    // The pointer, once the window menu is open, to the window's far corner: a click posted
+    // meanwhile counts where the pointer is, and over the menu it could choose Close.
+    std::string AwayFromTheMenu(HWND window) {
+        RECT frame;
+        if (!GetWindowRect(window, &frame)) return "";
+        return " mousemove " + std::to_string(frame.right - 4) + " " + std::to_string(frame.bottom - 4);
+    }
+
     void RealInput(const std::string& what, const std::string& arguments, bool boxesUp) {
         Log(what);
         std::string report;
@@ -316,7 +324,7 @@ protected:
             if (!GetWindowRect(GetDlgItem(window, IDC_ACTIVITY), &line)) return;
             RealInput("open the window menu with Alt+Space",
                       "mousemove " + std::to_string((line.left + line.right) / 2) + " " +
-                          std::to_string((line.top + line.bottom) / 2) + " click 1 key alt+space",
+                          std::to_string((line.top + line.bottom) / 2) + " click 1 key alt+space" + AwayFromTheMenu(window),
                       boxesUp);
             ++m_tally.windowMenus;
         } else {
@@ -326,7 +334,9 @@ protected:
                 return;
             }
             RealInput("open the window menu with a click on the icon",
-                      "mousemove " + std::to_string(icon.x) + " " + std::to_string(icon.y) + " click 1", boxesUp);
+                      "mousemove " + std::to_string(icon.x) + " " + std::to_string(icon.y) + " click 1" +
+                          AwayFromTheMenu(window),
+                      boxesUp);
             ++m_tally.windowMenus;
             // Soon after the last one it makes a double click on the icon, which closes the window.
             const ULONGLONG now = GetTickCount64();
