@@ -43,17 +43,19 @@ HWND CreateHiddenDialog(UINT templateId, HWND owner, LPARAM param) {
 
 }  // namespace
 
-void AfxEndWindowSystemLoops() {
+void AfxEndWindowSystemLoops(HWND moving) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info)) return;
     if (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) ::EndMenu();
     // The move and size loops end on a key or a button only (under Wine the loss of the mouse
     // capture does not end them): Escape, which puts the window back where it was.
-    if ((info.flags & GUI_INMOVESIZE) && info.hwndMoveSize)
+    if ((info.flags & GUI_INMOVESIZE) && info.hwndMoveSize) {
         ::PostMessageW(info.hwndMoveSize, WM_KEYDOWN, VK_ESCAPE, 0);
-    else if (info.hwndCapture)
-        ::SendMessageW(info.hwndCapture, WM_CANCELMODE, 0, 0);
+        return;
+    }
+    if (moving) ::PostMessageW(moving, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (info.hwndCapture) ::SendMessageW(info.hwndCapture, WM_CANCELMODE, 0, 0);
 }
 
 INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM, LPARAM lParam) {

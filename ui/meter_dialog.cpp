@@ -238,13 +238,9 @@ LRESULT CMeterDialog::OnExitSizeMove(WPARAM, LPARAM) {
 }
 
 void CMeterDialog::EndWindowSystemLoops() {
-    AfxEndWindowSystemLoops();
     // A move loop does not always show in the thread's state: after a dialog ran inside it, Wine
-    // has forgotten it while it goes on. The window's own notice of it counts; it ends on Escape.
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    bool seen = ::GetGUIThreadInfo(::GetCurrentThreadId(), &info) && (info.flags & GUI_INMOVESIZE);
-    if (m_sizeMoveLoops > 0 && !seen) PostMessageW(m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    // has forgotten it while it goes on. The window's own notice of it counts.
+    AfxEndWindowSystemLoops(m_sizeMoveLoops > 0 ? m_hWnd : nullptr);
 }
 
 bool CMeterDialog::DeferClose() {
