@@ -43,7 +43,7 @@ HWND CreateHiddenDialog(UINT templateId, HWND owner, LPARAM param) {
 
 }  // namespace
 
-void AfxEndWindowSystemLoops(HWND moving) {
+void AfxEndWindowSystemLoops() {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info)) return;
@@ -54,7 +54,8 @@ void AfxEndWindowSystemLoops(HWND moving) {
         ::PostMessageW(info.hwndMoveSize, WM_KEYDOWN, VK_ESCAPE, 0);
         return;
     }
-    if (moving) ::PostMessageW(moving, WM_KEYDOWN, VK_ESCAPE, 0);
+    // A move loop that the thread's state has forgotten (after a dialog ran inside it) goes on.
+    if (HWND moving = AfxSizeMoveWindow()) ::PostMessageW(moving, WM_KEYDOWN, VK_ESCAPE, 0);
     if (info.hwndCapture) ::SendMessageW(info.hwndCapture, WM_CANCELMODE, 0, 0);
 }
 

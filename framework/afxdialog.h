@@ -44,9 +44,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // Asks the loops that the window system may be running on this thread to end: the window menu,
 // the move and size loops, a scroll bar or button held with the mouse. They go on dispatching
 // messages until the user lets go, so a modal loop under them sees its dialog's end only after
-// them; they return once the message being handled has been. `moving`: a window known to be in a
-// move or size loop that the thread's state may no longer show.
-void AfxEndWindowSystemLoops(HWND moving = nullptr);
+// them; they return once the message being handled has been.
+void AfxEndWindowSystemLoops();
 
 // Gives the windows from the message's own up to its top-level window, innermost first, the
 // chance to pre-translate it; true when one of them took it.

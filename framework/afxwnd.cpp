@@ -1,5 +1,7 @@
 #include "framework/afxwnd.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "framework/afxconv.h"
@@ -16,6 +18,11 @@ struct CurrentMessage {
 
 // The message each thread is processing, for Default(); nested messages save and restore it.
 thread_local CurrentMessage t_current = {};
+
+// The windows of this thread inside a move or size loop of the window system, innermost last.
+// The thread's state does not always show such a loop: after a dialog ran inside it, Wine has
+// forgotten it while it goes on. The windows' own notices of it count.
+thread_local std::vector<HWND> t_sizeMoveWindows;
 
 // Windows are attached and looked up on the thread that runs them, the window thread.
 std::map<HWND, CWnd*>& HandleMap() {
@@ -165,6 +172,11 @@ const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = CWnd::FromHandlePermanent(window);
     if (!wnd) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_ENTERSIZEMOVE) t_sizeMoveWindows.push_back(window);
+    if (message == WM_EXITSIZEMOVE || message == WM_NCDESTROY) {
+        auto found = std::find(t_sizeMoveWindows.rbegin(), t_sizeMoveWindows.rend(), window);
+        if (found != t_sizeMoveWindows.rend()) t_sizeMoveWindows.erase(std::next(found).base());
+    }
     CurrentMessage saved = t_current;
     t_current = {window, message, wParam, lParam};
     LRESULT result = wnd->WindowProc(message, wParam, lParam);
@@ -176,6 +188,8 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     return result;
 }
+
+HWND AfxSizeMoveWindow() { return t_sizeMoveWindows.empty() ? nullptr : t_sizeMoveWindows.back(); }
 
 void AfxSetWindowText(HWND window, const char* text) { ::SetWindowTextW(window, AfxToWide(text).c_str()); }
 

@@ -103,6 +103,10 @@ private:
 
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The innermost window of this thread, among the framework's, in a move or size loop of the
+// window system (between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE), or null.
+HWND AfxSizeMoveWindow();
+
 // A window's text, through the wide calls (see afxstring.h).
 void AfxSetWindowText(HWND window, const char* text);
 CString AfxGetWindowText(HWND window);

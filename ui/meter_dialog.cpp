@@ -31,8 +31,6 @@ BEGIN_MESSAGE_MAP(CMeterDialog, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_WM_TIMER()
-    ON_MESSAGE(WM_ENTERSIZEMOVE, OnEnterSizeMove)
-    ON_MESSAGE(WM_EXITSIZEMOVE, OnExitSizeMove)
     ON_LBN_SELCHANGE(IDC_DEVICE_LIST, OnLbnSelchangeDeviceList)
     ON_WM_CLOSE()
     ON_WM_DESTROY()
@@ -46,7 +44,7 @@ CMeterDialog::CMeterDialog(CWnd* parent)
       m_colours(), m_barGeometry(), m_barDC(), m_stripWidth(0), m_stripHeight(0),
       m_stripDC(nullptr), m_activityMarks(), m_valueLeft(nullptr), m_maxLeftText(nullptr), m_valueRight(nullptr),
       m_maxRightText(nullptr), m_engineBusy(false), m_infoDialog(nullptr), m_switchAsked(false),
-      m_closeAsked(false), m_closing(false), m_sizeMoveLoops(0) {
+      m_closeAsked(false), m_closing(false) {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     m_linkCursor = AfxGetApp()->LoadCursor(IDC_LINK_CURSOR);
 }
@@ -135,7 +133,7 @@ void CMeterDialog::ShowFormatName(DWORD formatCode) {
 
 void CMeterDialog::OnTimer(UINT_PTR id) {
     if (id == kEndLoopsTimer) {
-        EndWindowSystemLoops();
+        AfxEndWindowSystemLoops();
         return;
     }
     if (id != kMeterTimer || !m_engine) {
@@ -227,27 +225,11 @@ void CMeterDialog::EndEngineWork() {
     CloseIfAsked();
 }
 
-LRESULT CMeterDialog::OnEnterSizeMove(WPARAM, LPARAM) {
-    ++m_sizeMoveLoops;
-    return 0;
-}
-
-LRESULT CMeterDialog::OnExitSizeMove(WPARAM, LPARAM) {
-    --m_sizeMoveLoops;
-    return 0;
-}
-
-void CMeterDialog::EndWindowSystemLoops() {
-    // A move loop does not always show in the thread's state: after a dialog ran inside it, Wine
-    // has forgotten it while it goes on. The window's own notice of it counts.
-    AfxEndWindowSystemLoops(m_sizeMoveLoops > 0 ? m_hWnd : nullptr);
-}
-
 bool CMeterDialog::DeferClose() {
     // A loop of the window system (the window menu, moving the window, a scroll bar held down)
     // dispatches messages until it ends, and the modal loop under it, which ends the window, runs
     // only then: each close ends them first, so that it takes effect as soon as they return.
-    EndWindowSystemLoops();
+    AfxEndWindowSystemLoops();
     SetTimer(kEndLoopsTimer, kEndLoopsPeriodMs);  // and again until the window has gone
     if (!m_engineBusy && !m_infoDialog) return false;
     m_closeAsked = true;

@@ -28,9 +28,6 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnTimer(UINT_PTR id);
-    LRESULT OnEnterSizeMove(WPARAM, LPARAM);
-    LRESULT OnExitSizeMove(WPARAM, LPARAM);
-    void EndWindowSystemLoops();
     void OnLbnSelchangeDeviceList();
     void OnClose();
     // The window goes however its loop ended (WM_QUIT too): capture is shut down first.
@@ -95,5 +92,4 @@ private:
     bool m_switchAsked;          // a device was chosen meanwhile: m_deviceId
     bool m_closeAsked;
     bool m_closing;              // the close sequence has begun: the engine is going or gone
-    int m_sizeMoveLoops;         // the window system's move or size loops running over this window
 };
