@@ -88,17 +88,19 @@ bool RunScript(const char* script, const std::string& arguments, DWORD timeoutMs
         return false;
     }
 
+    // The script renames its finished result into place; until then nothing can be read.
     ULONGLONG start = GetTickCount64();
-    while (GetFileAttributesA(windowsResult.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    while (!ReadWholeFile(result, output) || output->empty()) {
         if (GetTickCount64() - start > timeoutMs) {
-            *output = commandLine + ": no result within " + std::to_string(timeoutMs) + " ms";
+            bool seen = GetFileAttributesA(windowsResult.c_str()) != INVALID_FILE_ATTRIBUTES;
+            *output = commandLine + (seen ? ": its result stays unreadable or empty within " : ": no result within ") +
+                      std::to_string(timeoutMs) + " ms";
             return false;
         }
         Sleep(2);
     }
-    bool read = ReadWholeFile(result, output);
     DeleteFileA(windowsResult.c_str());  // result deliberately ignored: only tidies the session
-    return read;
+    return true;
 }
 
 bool CheckSession(std::string* report) {

@@ -34,7 +34,7 @@ state() { sed -n 's/^State:[[:space:]]*\([A-Za-z]\).*/\1/p' "/proc/$pid/status" 
         [ "$(state)" = Z ] && break
         sleep 0.02
       done
-      { [ ! -e "/proc/$pid" ] || [ "$(state)" = Z ]; } && echo ok
+      if [ ! -e "/proc/$pid" ] || [ "$(state)" = Z ]; then echo ok; else echo "$pid is still there, state $(state)"; fi
       ;;
     restart)
       "$QUORVEL_SOURCE/scripts/testenv.sh" restart-sound "$session" && pactl info >/dev/null && echo ok
