@@ -229,7 +229,9 @@ bool CMeterDialog::DeferClose() {
     // A loop of the window system (the window menu, moving the window, a scroll bar held down)
     // dispatches messages until it ends, and the modal loop under it, which ends the window, runs
     // only then: each close ends them first, so that it takes effect as soon as they return.
-    AfxEndWindowSystemLoops();
+    // Not from within the close's own wait: that wait would take the key meant for the loop, as a
+    // close again, and so on; the timer ends them meanwhile.
+    if (!m_closing) AfxEndWindowSystemLoops();
     SetTimer(kEndLoopsTimer, kEndLoopsPeriodMs);  // and again until the window has gone
     if (!m_engineBusy && !m_infoDialog) return false;
     m_closeAsked = true;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/afxconv.h"
+#include "framework/afxmsgwait.h"
 #include "framework/afxstring.h"
 #include "framework/afxthread.h"
 #include "framework/afxwinapp.h"
@@ -138,4 +139,56 @@ TEST(FrameworkThread, AThreadThatCannotBeResumedLeavesNothing) {
     EXPECT_EQ(CountProcessThreads(), baseline) << "a suspended thread was left";
     EXPECT_EQ(WaitForSingleObject(g_threadRan, 100), (DWORD)WAIT_TIMEOUT) << "it never ran";
     CloseHandle(g_threadRan);
+}
+
+// A window whose every message posts the next, as a close that ends a loop it runs inside does.
+struct EndlessPoster {
+    HANDLE signal = nullptr;
+    LONG dispatched = 0;
+    LONG returned = 0;
+};
+
+LRESULT CALLBACK PostAgain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+    InterlockedIncrement(reinterpret_cast<LONG*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+    PostMessageW(window, WM_APP, 0, 0);
+    return 0;
+}
+
+DWORD WINAPI WaitAmongEndlessPosts(LPVOID param) {
+    auto* poster = static_cast<EndlessPoster*>(param);
+    HWND window = CreateWindowExW(0, L"QuorvelPostAgain", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!window) return 1;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&poster->dispatched));
+    PostMessageW(window, WM_APP, 0, 0);
+    AfxWaitDispatchingMessages(1, &poster->signal);
+    InterlockedExchange(&poster->returned, 1);
+    DestroyWindow(window);
+    return 0;
+}
+
+// The wait ends once its object is signalled, even while the messages it dispatches never stop
+// coming; before, it went on dispatching for good.
+TEST(FrameworkMessageWait, EndsOnTheSignalWhileMessagesKeepComing) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = PostAgain;
+    windowClass.lpszClassName = L"QuorvelPostAgain";
+    ASSERT_TRUE(RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+    EndlessPoster poster;
+    poster.signal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(poster.signal, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, WaitAmongEndlessPosts, &poster, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return InterlockedCompareExchange(&poster.dispatched, 0, 0) > 100; }, 5000))
+        << "the messages do not keep coming";
+    EXPECT_EQ(InterlockedCompareExchange(&poster.returned, 0, 0), 0) << "the wait ended before its signal";
+    ASSERT_TRUE(SetEvent(poster.signal));
+    bool ended = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(ended) << "the wait goes on after its signal";
+    if (!ended) TerminateThread(thread, 2);  // it would dispatch for good
+    DWORD code = 0xdeadbeef;
+    GetExitCodeThread(thread, &code);
+    EXPECT_EQ(code, ended ? 0u : 2u);
+    CloseHandle(thread);
+    CloseHandle(poster.signal);
 }
