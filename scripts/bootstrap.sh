@@ -57,7 +57,9 @@ update() {
 }
 install() {  # install PACKAGE...
   echo "bootstrap: installing $*"
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@" || return
+  # In a root of the build folder the downloaded archives serve nobody: 0.8 GB of disk back.
+  [[ -z "${QUORVEL_ROOT:-}" ]] || apt-get clean
 }
 
 # The probe assembles and links its test programs with binutils.
